@@ -2,8 +2,10 @@
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-WIN_BUILD="$ROOT/build/windows"
-NATIVE_BUILD="$ROOT/build/native"
+# DM_BUILD_ROOT lets several people (or helpers) build side by side without sharing a prefix.
+BUILD_ROOT=${DM_BUILD_ROOT:-$ROOT/build}
+WIN_BUILD="$BUILD_ROOT/windows"
+NATIVE_BUILD="$BUILD_ROOT/native"
 export WINEARCH=win32 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEPREFIX="$WIN_BUILD/wineprefix"
 
@@ -30,14 +32,14 @@ install_packages() {
 
 build_windows() {
   log "building Driftmarrow.exe, the stand-in control and the tests (MinGW-w64 i686)"
-  cmake --preset windows -S "$ROOT" >/dev/null
-  cmake --build --preset windows
+  cmake --preset windows -S "$ROOT" -B "$WIN_BUILD" >/dev/null
+  cmake --build "$WIN_BUILD"
 }
 
 build_native() {
   log "building the portable core natively (clang, sanitizers, fuzzers)"
-  cmake --preset native -S "$ROOT" >/dev/null
-  cmake --build --preset native
+  cmake --preset native -S "$ROOT" -B "$NATIVE_BUILD" >/dev/null
+  cmake --build "$NATIVE_BUILD"
 }
 
 # The build's Wine prefix, with the stand-in Flash Player control registered in it.
