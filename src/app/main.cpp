@@ -1,3 +1,52 @@
+// Program entry: the start-up sequence, the message loop and the shutdown order.
+#include <ole2.h>
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+#include <memory>
+
+#include "flash/shockwave_flash.h"
+#include "host/main_form.h"
+#include "ui/application.h"
+
+namespace {
+
+// OLE for the user-interface thread (apartment-threaded), for the life of the program.
+class OleSession {
+ public:
+  OleSession() : initialised_(SUCCEEDED(OleInitialize(nullptr))) {}
+  ~OleSession() {
+    if (initialised_) OleUninitialize();
+  }
+  OleSession(const OleSession&) = delete;
+  OleSession& operator=(const OleSession&) = delete;
+
+ private:
+  bool initialised_;
+};
+
+int Run() {
+  OleSession ole;
+  dm::Application& application = dm::Application::Instance();
+  application.SetTitle(L"Driftmarrow");
+
+  std::unique_ptr<dm::TfrmMain> frmMain;
+  try {
+    frmMain = std::make_unique<dm::TfrmMain>();
+  } catch (const std::exception& e) {
+    application.ShowError(dm::ExceptionText(e));
+    return 1;
+  }
+  application.SetMainForm(frmMain.get());
+  return application.Run();
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  try {
+    return Run();
+  } catch (...) {
+    dm::Application::Instance().ReportCurrentException();
+    return 1;
+  }
+}
