@@ -37,6 +37,7 @@ function(dm_add_fuzzer name)
                    sh -c "rm -rf '${work}' && mkdir -p '${work}' && exec \"$0\" -max_total_time=${F_SECONDS} -print_final_stats=1 '${work}' '${F_CORPUS}'"
                    $<TARGET_FILE:${name}>)
   set_tests_properties(${name}_short_run PROPERTIES TIMEOUT 300)
+  set_property(GLOBAL APPEND PROPERTY DM_FUZZERS "$<TARGET_FILE:${name}>|${F_CORPUS}")
 endfunction()
 
 function(dm_add_benchmark name)
@@ -47,4 +48,16 @@ function(dm_add_benchmark name)
   find_package(benchmark REQUIRED)
   add_executable(${name} ${B_SOURCES})
   target_link_libraries(${name} PRIVATE ${B_LIBS} dm_warnings benchmark::benchmark)
+  set_property(GLOBAL APPEND PROPERTY DM_BENCHMARKS "$<TARGET_FILE:${name}>")
+endfunction()
+
+# Lists of the fuzzers (program|corpus) and native benchmarks of this build, one a line, for
+# scripts/soak and scripts/bench. Called once, after every folder has been added.
+function(dm_write_manifests)
+  get_property(fuzzers GLOBAL PROPERTY DM_FUZZERS)
+  get_property(benchmarks GLOBAL PROPERTY DM_BENCHMARKS)
+  string(REPLACE ";" "\n" fuzzers "${fuzzers}")
+  string(REPLACE ";" "\n" benchmarks "${benchmarks}")
+  file(GENERATE OUTPUT "${CMAKE_BINARY_DIR}/fuzzers.txt" CONTENT "${fuzzers}\n")
+  file(GENERATE OUTPUT "${CMAKE_BINARY_DIR}/benchmarks.txt" CONTENT "${benchmarks}\n")
 endfunction()
