@@ -1,0 +1,21 @@
+#include "input/system_desktop.h"
+
+namespace dm {
+namespace {
+
+// Keep size and position, do not activate: SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE (0x13).
+constexpr UINT kZOrderOnly = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
+
+}  // namespace
+
+Desktop::Window SystemDesktop::Foreground() const { return ToDesktopWindow(GetForegroundWindow()); }
+
+void SystemDesktop::DropTopmost(Window window) {
+  SetWindowPos(ToHwnd(window), HWND_NOTOPMOST, 0, 0, 0, 0, kZOrderOnly);
+}
+
+void SystemDesktop::RaiseToTop(Window window) { SetWindowPos(ToHwnd(window), HWND_TOP, 0, 0, 0, 0, kZOrderOnly); }
+
+void SystemDesktop::SetFocus(Window window) { ::SetFocus(ToHwnd(window)); }
+
+}  // namespace dm
