@@ -3,23 +3,25 @@
 namespace dm {
 
 HotKeys::~HotKeys() {
-  if (contextMenuKeyClaimed_) UnregisterHotKey(window_, kContextMenuHotKeyId);
+  if (contextMenuKeyWindow_) UnregisterHotKey(contextMenuKeyWindow_, kContextMenuHotKeyId);
   if (lockKeyAtom_) {
-    UnregisterHotKey(window_, lockKeyAtom_);
+    UnregisterHotKey(lockKeyWindow_, lockKeyAtom_);
     GlobalDeleteAtom(lockKeyAtom_);
   }
 }
 
-void HotKeys::ClaimContextMenuKey() {
-  if (contextMenuKeyClaimed_) return;
-  RegisterHotKey(window_, kContextMenuHotKeyId, 0, VK_APPS);
-  contextMenuKeyClaimed_ = true;
+void HotKeys::ClaimContextMenuKey(HWND window) {
+  if (contextMenuKeyWindow_) return;
+  RegisterHotKey(window, kContextMenuHotKeyId, 0, VK_APPS);
+  contextMenuKeyWindow_ = window;
 }
 
-void HotKeys::ClaimLockKey() {
+void HotKeys::ClaimLockKey(HWND window) {
   if (lockKeyAtom_) return;
   lockKeyAtom_ = GlobalAddAtomW(kLockHotKeyAtomName);
-  if (lockKeyAtom_) RegisterHotKey(window_, lockKeyAtom_, MOD_WIN, 'L');
+  if (!lockKeyAtom_) return;
+  RegisterHotKey(window, lockKeyAtom_, MOD_WIN, 'L');
+  lockKeyWindow_ = window;
 }
 
 }  // namespace dm

@@ -7,27 +7,27 @@ namespace dm {
 inline constexpr int kContextMenuHotKeyId = 93;
 inline constexpr wchar_t kLockHotKeyAtomName[] = L"Hotkey3";
 
-// Claims are made on the main window's handle; whether the system grants them is not examined (a key
-// held by another program or reserved by the system keeps its normal function). Destruction gives both
-// keys back and releases the global atom; it must happen while the window still exists. The window
-// answers WM_HOTKEY with 0 and nothing else.
+// Each key is claimed on the given window (the main window); whether the system grants it is not
+// examined: a key held by another program or reserved by the system keeps its normal function. The
+// window answers WM_HOTKEY with 0 and nothing else. Destruction gives the keys back and releases the
+// global atom, so it must happen while the window still exists.
 class HotKeys {
  public:
-  explicit HotKeys(HWND window) : window_(window) {}
+  HotKeys() = default;
   HotKeys(const HotKeys&) = delete;
   HotKeys& operator=(const HotKeys&) = delete;
   ~HotKeys();
 
-  // The context-menu key (VK_APPS), no modifiers, id 93.
-  void ClaimContextMenuKey();
+  // The context-menu key (VK_APPS) without modifiers, id 93.
+  void ClaimContextMenuKey(HWND window);
   // Win+L, with the global atom "Hotkey3" as its id.
-  void ClaimLockKey();
+  void ClaimLockKey(HWND window);
 
   ATOM LockKeyAtom() const noexcept { return lockKeyAtom_; }  // HotkeyAtom
 
  private:
-  HWND window_;
-  bool contextMenuKeyClaimed_ = false;
+  HWND contextMenuKeyWindow_ = nullptr;
+  HWND lockKeyWindow_ = nullptr;
   ATOM lockKeyAtom_ = 0;
 };
 

@@ -27,13 +27,13 @@ TEST(HotKeys, HoldsBothKeysUntilDestroyed) {
   ASSERT_TRUE(KeyIsFree(MOD_WIN, 'L'));
   ASSERT_EQ(GlobalFindAtomW(kLockHotKeyAtomName), 0);
   {
-    HotKeys keys(main.Handle());
-    keys.ClaimContextMenuKey();
+    HotKeys keys;
+    keys.ClaimContextMenuKey(main.Handle());
     EXPECT_FALSE(KeyIsFree(0, VK_APPS));
     EXPECT_TRUE(KeyIsFree(MOD_WIN, 'L')) << "Win+L is claimed separately, late in the window's creation";
 
-    keys.ClaimLockKey();
-    keys.ClaimLockKey();
+    keys.ClaimLockKey(main.Handle());
+    keys.ClaimLockKey(main.Handle());
     EXPECT_FALSE(KeyIsFree(MOD_WIN, 'L'));
     EXPECT_NE(keys.LockKeyAtom(), 0);
     EXPECT_EQ(GlobalFindAtomW(kLockHotKeyAtomName), keys.LockKeyAtom());
@@ -48,8 +48,8 @@ TEST(HotKeys, KeyHeldElsewhereIsIgnored) {
   ASSERT_TRUE(RegisterHotKey(holder.Handle(), 7, 0, VK_APPS));
   {
     TestWindow main;
-    HotKeys keys(main.Handle());
-    keys.ClaimContextMenuKey();
+    HotKeys keys;
+    keys.ClaimContextMenuKey(main.Handle());
   }
   EXPECT_FALSE(KeyIsFree(0, VK_APPS)) << "giving back a key that was never granted leaves the holder's claim";
   UnregisterHotKey(holder.Handle(), 7);
@@ -57,8 +57,8 @@ TEST(HotKeys, KeyHeldElsewhereIsIgnored) {
 
 TEST(HotKeys, PressingTheContextMenuKeyReachesOnlyTheHotKeyMessage) {
   TestWindow main;
-  HotKeys keys(main.Handle());
-  keys.ClaimContextMenuKey();
+  HotKeys keys;
+  keys.ClaimContextMenuKey(main.Handle());
   SetForegroundWindow(main.Handle());
   SetFocus(main.Handle());
   keybd_event(VK_APPS, 0, 0, 0);
