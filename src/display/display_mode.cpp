@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <tuple>
 
 #include "display/dx_errors.h"
@@ -30,7 +31,7 @@ void TDXDrawDisplay::SetMode(const TDXDrawDisplayMode& mode) {
 const std::vector<TDXDrawDisplayMode>& DisplayModeList::Modes() {
   if (!modes_) {
     std::vector<TDXDrawDisplayMode> modes = enumerate_();
-    // A mode without a size cannot be set, and its ratio would divide by zero.
+    // A mode without a size cannot be set.
     std::erase_if(modes, [](const TDXDrawDisplayMode& m) { return m.Width <= 0 || m.Height <= 0; });
     std::sort(modes.begin(), modes.end(), [](const TDXDrawDisplayMode& a, const TDXDrawDisplayMode& b) {
       return std::tie(a.Width, a.Height, a.BitCount) < std::tie(b.Width, b.Height, b.BitCount);
@@ -48,12 +49,16 @@ namespace {
 
 bool SearchDisplayMode(TDXDrawDisplay& display, const TDXDrawDisplayMode& requested, bool sameRatio,
                        DisplayModeList& modes, const TrySetDisplayMode& trySet) {
-  const double requestedRatio = static_cast<double>(requested.Width) / requested.Height;
   TDXDrawDisplayMode best{INT_MAX, INT_MAX, requested.BitCount};
   bool found = false;
   for (const TDXDrawDisplayMode& mode : modes.Modes()) {
     if (mode.Width > best.Width || mode.Height > best.Height) continue;
-    if (sameRatio && static_cast<double>(mode.Width) / mode.Height != requestedRatio) continue;
+    // Equal ratios, compared exactly: floating-point quotients can differ with the precision the
+    // compiler keeps them in.
+    if (sameRatio && static_cast<std::int64_t>(mode.Width) * requested.Height !=
+                         static_cast<std::int64_t>(requested.Width) * mode.Height) {
+      continue;
+    }
     const bool sizeFits = display.FixedSize
                               ? mode.Width == requested.Width && mode.Height == requested.Height
                               : mode.Width >= requested.Width && mode.Height >= requested.Height;

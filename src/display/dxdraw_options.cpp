@@ -22,4 +22,14 @@ TDXDrawOptions EffectiveOptionsWhileRunning(TDXDrawOptions effective, TDXDrawOpt
   return TDXDrawOptions::FromBits(static_cast<std::uint16_t>(kept | (options.Bits() & kChangeable.Bits())));
 }
 
+std::uint32_t CooperativeLevelFlags(TDXDrawOptions effective) {
+  constexpr std::uint32_t kFullScreen = 0x1, kAllowReboot = 0x2, kNoWindowChanges = 0x4, kNormal = 0x8,
+                          kExclusive = 0x10, kAllowModeX = 0x40;
+  if (!effective.Has(doFullScreen)) return kNormal;
+  std::uint32_t flags = kFullScreen | kExclusive | kAllowModeX;
+  if (effective.Has(doNoWindowChange)) flags |= kNoWindowChanges;
+  if (effective.Has(doAllowReboot)) flags |= kAllowReboot;
+  return flags;
+}
+
 }  // namespace dm

@@ -60,6 +60,10 @@ TDXDrawOptions EffectiveOptions(TDXDrawOptions options);
 // the next stop.
 TDXDrawOptions EffectiveOptionsWhileRunning(TDXDrawOptions effective, TDXDrawOptions options);
 
+// The DirectDraw cooperative-level flags for the options in effect: exclusive full-screen use of the
+// window (with mode X, and without window changes or with reboot as asked), or normal use.
+std::uint32_t CooperativeLevelFlags(TDXDrawOptions effective);
+
 // The options of the main window's display service as designed.
 inline constexpr TDXDrawOptions kMainWindowDisplayOptions{
     doAllowReboot, doWaitVBlank, doCenter, do3D, doDirectX7Mode, doHardware, doSelectDriver};

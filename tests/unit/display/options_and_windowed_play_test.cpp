@@ -43,6 +43,14 @@ TEST(EffectiveOptions, WhileRunningOnlyDrawingOptionsChange) {
                                      doSelectDriver}));
 }
 
+TEST(CooperativeLevelFlags, ExclusiveOnlyInFullScreen) {
+  EXPECT_EQ(CooperativeLevelFlags(EffectiveOptions(kMainWindowDisplayOptions)), 0x08u);
+  EXPECT_EQ(CooperativeLevelFlags(EffectiveOptions(kMainWindowDisplayOptions.With(doFullScreen))), 0x53u);
+  EXPECT_EQ(CooperativeLevelFlags({doFullScreen}), 0x51u);
+  EXPECT_EQ(CooperativeLevelFlags({doFullScreen, doNoWindowChange, doAllowReboot}), 0x57u);
+  EXPECT_EQ(CooperativeLevelFlags({doNoWindowChange, doAllowReboot}), 0x08u);
+}
+
 TEST(CanPlayWindowed, NeedsRoomForTheStageAndTheTaskbar) {
   struct Case {
     const char* name;
