@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <optional>
+#include <vector>
 
 #include "test_window.h"
 
@@ -55,22 +55,40 @@ TEST(HotKeys, KeyHeldElsewhereIsIgnored) {
   UnregisterHotKey(holder.Handle(), 7);
 }
 
-TEST(HotKeys, PressingTheContextMenuKeyReachesOnlyTheHotKeyMessage) {
-  TestWindow main;
-  HotKeys keys;
-  keys.ClaimContextMenuKey(main.Handle());
-  SetForegroundWindow(main.Handle());
-  SetFocus(main.Handle());
-  keybd_event(VK_APPS, 0, 0, 0);
-  keybd_event(VK_APPS, 0, KEYEVENTF_KEYUP, 0);
-  PumpMessages(300);
-  const auto& received = main.Received();
-  auto hotKey = std::find_if(received.begin(), received.end(), [](const MSG& m) { return m.message == WM_HOTKEY; });
-  ASSERT_NE(hotKey, received.end());
-  EXPECT_EQ(hotKey->wParam, static_cast<WPARAM>(kContextMenuHotKeyId));
-  EXPECT_TRUE(std::none_of(received.begin(), received.end(), [](const MSG& m) {
-    return m.message == WM_KEYDOWN && m.wParam == VK_APPS;
-  }));
+// The key-down goes to the hot key's window as WM_HOTKEY instead of the window that has the focus. (The
+// key-up is not part of a hot key: it still reaches the focused window.)
+TEST(HotKeys, PressedKeysReachOnlyTheHotKeyMessage) {
+  struct Case {
+    const char* name;
+    std::vector<BYTE> keys;  // pressed in this order, released in reverse
+    WPARAM key;
+    bool lockKey;
+  } cases[] = {
+      {"context-menu key", {VK_APPS}, VK_APPS, false},
+      {"Win+L", {VK_LWIN, 'L'}, 'L', true},
+  };
+  for (const Case& c : cases) {
+    TestWindow main;
+    TestWindow focused(0, 200, 200);
+    HotKeys keys;
+    keys.ClaimContextMenuKey(main.Handle());
+    keys.ClaimLockKey(main.Handle());
+    ShowWindow(focused.Handle(), SW_SHOW);
+    SetForegroundWindow(focused.Handle());
+    SetFocus(focused.Handle());
+    for (BYTE key : c.keys) keybd_event(key, 0, 0, 0);
+    for (auto key = c.keys.rbegin(); key != c.keys.rend(); ++key) keybd_event(*key, 0, KEYEVENTF_KEYUP, 0);
+    PumpMessages(300);
+
+    const auto& received = main.Received();
+    auto hotKey = std::find_if(received.begin(), received.end(), [](const MSG& m) { return m.message == WM_HOTKEY; });
+    ASSERT_NE(hotKey, received.end()) << c.name;
+    EXPECT_EQ(hotKey->wParam, c.lockKey ? WPARAM{keys.LockKeyAtom()} : WPARAM{kContextMenuHotKeyId}) << c.name;
+    const auto& seen = focused.Received();
+    EXPECT_TRUE(std::none_of(seen.begin(), seen.end(), [&](const MSG& m) {
+      return m.message == WM_KEYDOWN && m.wParam == c.key;
+    })) << c.name;
+  }
 }
 
 }  // namespace
