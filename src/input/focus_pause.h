@@ -46,7 +46,8 @@ class FocusPause {
  public:
   FocusPause(PauseHost& host, Desktop& desktop) : host_(host), desktop_(desktop) {}
 
-  // WM_ACTIVATE, whatever its arguments say; the caller answers 0 and passes the message on to nothing.
+  // WM_ACTIVATE, whatever its arguments say. The caller answers 0 and passes the message neither to the
+  // framework nor to the default procedure (which would take the keyboard focus).
   void Activated();
   // WM_SYSCOMMAND: the minimize command sends a pause first; passOn (the base class's handling) runs
   // for every command.
