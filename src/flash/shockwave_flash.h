@@ -81,7 +81,8 @@ class TShockwaveFlash {
   // Every message to the control's window passes here first; the default offers key messages to the
   // form's key preview, then hands the message to the control.
   virtual LRESULT ControlWndProc(UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT PassToControl(UINT message, WPARAM wParam, LPARAM lParam);
+  // Hands a message to the control's own window procedure: what the Flash Player gets to see.
+  virtual LRESULT PassToControl(UINT message, WPARAM wParam, LPARAM lParam);
 
  private:
   static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
