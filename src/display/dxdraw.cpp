@@ -3,6 +3,7 @@
 #include <d3d.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "display/dx_errors.h"
@@ -25,7 +26,7 @@ HRESULT WINAPI CollectHardwareDevice(LPSTR, LPSTR, LPD3DDEVICEDESC7 description,
   return D3DENUMRET_CANCEL;
 }
 
-std::optional<HardwareDevice> FindHardwareDevice(DirectDrawSystem& system, GUID* driver) {
+std::optional<HardwareDevice> FindHardwareDevice(DisplayPlatform& system, GUID* driver) {
   ComPtr<IDirectDraw7> directDraw;
   if (FAILED(system.CreateEx(driver, IID_IDirectDraw7, directDraw.PutVoid())) || !directDraw) return {};
   ComPtr<IDirect3D7> direct3D = directDraw.As<IDirect3D7>(IID_IDirect3D7);
@@ -58,9 +59,9 @@ HRESULT WINAPI CollectMode(LPDDSURFACEDESC description, LPVOID context) {
 
 }  // namespace
 
-TDXDraw::TDXDraw(Form* form, std::shared_ptr<DirectDrawSystem> directDraw)
+TDXDraw::TDXDraw(Form* form, std::shared_ptr<DisplayPlatform> platform)
     : form_(form),
-      directDraw_(std::move(directDraw)),
+      platform_(std::move(platform)),
       self_(std::make_shared<TDXDraw*>(this)),
       nowOptions_(EffectiveOptions(options_)),
       modes_([this] { return EnumerateModes(); }) {
@@ -118,11 +119,11 @@ void TDXDraw::StartDisplay() {
 
 void TDXDraw::SelectHardwareDriver() {
   std::vector<std::optional<GUID>> drivers;
-  if (options_.Has(doSelectDriver)) directDraw_->EnumerateDrivers(&CollectDriver, &drivers);
+  if (options_.Has(doSelectDriver)) platform_->EnumerateDrivers(&CollectDriver, &drivers);
   // Without a list of drivers the current one is the only candidate.
   if (drivers.empty()) drivers.emplace_back();
   for (std::optional<GUID>& driver : drivers) {
-    std::optional<HardwareDevice> device = FindHardwareDevice(*directDraw_, driver ? &*driver : nullptr);
+    std::optional<HardwareDevice> device = FindHardwareDevice(*platform_, driver ? &*driver : nullptr);
     if (!device) continue;
     driver_ = driver;
     if (!display_.FixedBitCount) {
@@ -135,14 +136,14 @@ void TDXDraw::SelectHardwareDriver() {
 void TDXDraw::CreateDirectDraw() {
   GUID* driver = driver_ ? &*driver_ : nullptr;
   if (nowOptions_.Has(doDirectX7Mode)) {
-    if (FAILED(directDraw_->CreateEx(driver, IID_IDirectDraw7, directDraw7_.PutVoid())) || !directDraw7_) {
+    if (FAILED(platform_->CreateEx(driver, IID_IDirectDraw7, directDraw7_.PutVoid())) || !directDraw7_) {
       throw EDirectDrawError(L"DirectDraw cannot be initialized");
     }
     directDraw1_ = directDraw7_.As<IDirectDraw>(IID_IDirectDraw);
     directDraw4_ = directDraw7_.As<IDirectDraw4>(IID_IDirectDraw4);
     if (!directDraw1_ || !directDraw4_) throw EDirectDrawError(L"Requires DirectX 7.0 or later");
   } else {
-    if (FAILED(directDraw_->Create(driver, directDraw1_.Put())) || !directDraw1_) {
+    if (FAILED(platform_->Create(driver, directDraw1_.Put())) || !directDraw1_) {
       throw EDirectDrawError(L"DirectDraw cannot be initialized");
     }
     directDraw4_ = directDraw1_.As<IDirectDraw4>(IID_IDirectDraw4);
@@ -152,11 +153,12 @@ void TDXDraw::CreateDirectDraw() {
 
 bool TDXDraw::ApplyDisplayMode(int width, int height, int bitCount) {
   if (!directDraw1_) return false;
+  const std::optional<TDXDrawDisplayMode> desktopMode = desktopMode_ ? desktopMode_ : platform_->DesktopMode();
   const bool set = dm::ApplyDisplayMode(display_, width, height, bitCount, modes_, [this](const TDXDrawDisplayMode& m) {
     return directDraw1_->SetDisplayMode(static_cast<DWORD>(m.Width), static_cast<DWORD>(m.Height),
                                         static_cast<DWORD>(m.BitCount)) == DD_OK;
   });
-  modeChanged_ = modeChanged_ || set;
+  if (set) desktopMode_ = desktopMode;
   return set;
 }
 
@@ -175,11 +177,14 @@ void TDXDraw::StopDisplay() {
 
 void TDXDraw::Release() {
   modes_.Clear();
-  if (modeChanged_ && directDraw1_) directDraw1_->RestoreDisplayMode();
-  modeChanged_ = false;
   directDraw1_.Reset();
   directDraw4_.Reset();
   directDraw7_.Reset();
+  // Releasing DirectDraw returns the display to a mode of the platform's choosing: Wine, for one, takes
+  // the stored settings rather than the desktop the player had.
+  if (std::optional<TDXDrawDisplayMode> desktopMode = std::exchange(desktopMode_, std::nullopt)) {
+    if (platform_->DesktopMode() != desktopMode) platform_->SetDesktopMode(*desktopMode);
+  }
 }
 
 }  // namespace dm

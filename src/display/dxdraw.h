@@ -7,7 +7,7 @@
 #include <memory>
 #include <optional>
 
-#include "display/direct_draw.h"
+#include "display/display_platform.h"
 #include "display/display_mode.h"
 #include "display/dxdraw_options.h"
 #include "ui/com.h"
@@ -21,7 +21,7 @@ class TDXDraw {
   // Places the service on `form` (nullptr: on none, so it cannot start). It stops when an interactive
   // move or resize of the form begins or the form's window is destroyed, and starts again when the move
   // ends.
-  explicit TDXDraw(Form* form, std::shared_ptr<DirectDrawSystem> directDraw = SystemDirectDraw());
+  explicit TDXDraw(Form* form, std::shared_ptr<DisplayPlatform> platform = SystemDisplayPlatform());
   ~TDXDraw();
   TDXDraw(const TDXDraw&) = delete;
   TDXDraw& operator=(const TDXDraw&) = delete;
@@ -53,14 +53,15 @@ class TDXDraw {
   void Release();
 
   Form* form_;
-  std::shared_ptr<DirectDrawSystem> directDraw_;
+  std::shared_ptr<DisplayPlatform> platform_;
   // The form's message hook holds a weak reference, so it outlives this object harmlessly.
   std::shared_ptr<TDXDraw*> self_;
   TDXDrawDisplay display_;
   TDXDrawOptions options_;
   TDXDrawOptions nowOptions_;
   bool started_ = false;
-  bool modeChanged_ = false;
+  // The desktop's mode before this service changed it, while changed.
+  std::optional<TDXDrawDisplayMode> desktopMode_;
   std::optional<GUID> driver_;  // the display driver with a hardware 3D device, when one was found
   DisplayModeList modes_;
   ComPtr<IDirectDraw7> directDraw7_;

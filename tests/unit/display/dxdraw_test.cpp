@@ -6,17 +6,18 @@
 
 #include "display/dx_errors.h"
 #include "display/library_cache.h"
-#include "fake_direct_draw.h"
+#include "fake_display_platform.h"
 #include "ui/form.h"
 
 namespace dm {
 namespace {
 
 using Mode = TDXDrawDisplayMode;
-using test::FakeDirectDrawSystem;
+using test::FakeDisplayPlatform;
 using test::FakeDriver;
 
 const Mode k8{1024, 768, 8}, k16{1024, 768, 16}, k24{1024, 768, 24}, k32{1024, 768, 32};
+const Mode kDesktop{1280, 1024, 32};
 
 class DXDrawTest : public ::testing::Test {
  protected:
@@ -24,7 +25,7 @@ class DXDrawTest : public ::testing::Test {
 
   // The service as the main window sets it up for full-screen play.
   std::unique_ptr<TDXDraw> FullScreenService() {
-    auto service = std::make_unique<TDXDraw>(&form, std::make_shared<FakeDirectDrawSystem>(driver));
+    auto service = std::make_unique<TDXDraw>(&form, std::make_shared<FakeDisplayPlatform>(driver));
     service->SetOptions(kMainWindowDisplayOptions.With(doFullScreen));
     service->Display().FixedRatio = false;
     service->Display().SetWidth(1024);
@@ -62,7 +63,7 @@ TEST_F(DXDrawTest, FullScreenTakesTheWindowAndTheBestMode) {
     auto service = FullScreenService();
     service->StartDisplay();
     EXPECT_TRUE(service->DisplayStarted());
-    EXPECT_EQ(driver.displayMode, c.expected);
+    EXPECT_EQ(driver.screen, c.expected);
     EXPECT_EQ(DisplayOf(*service), c.expected);
     ASSERT_EQ(driver.cooperativeLevels.size(), 1u);
     EXPECT_EQ(driver.cooperativeLevels[0], std::make_pair(form.Handle(), DWORD{0x53}));
@@ -70,8 +71,24 @@ TEST_F(DXDrawTest, FullScreenTakesTheWindowAndTheBestMode) {
 
     service->StopDisplay();
     EXPECT_FALSE(service->DisplayStarted());
-    EXPECT_EQ(driver.displayMode, std::nullopt);
+    EXPECT_EQ(driver.screen, kDesktop);
     EXPECT_EQ(driver.liveObjects, 0);
+  }
+}
+
+TEST_F(DXDrawTest, StopReturnsTheDesktopModeThePlayerHad) {
+  const Mode wide{1366, 768, 32};
+  for (const Mode& desktop : {kDesktop, wide}) {
+    driver = FakeDriver{};
+    driver.accepted = {k32};
+    driver.screen = desktop;
+    auto service = FullScreenService();
+    service->StartDisplay();
+    EXPECT_EQ(driver.screen, k32);
+    service->StopDisplay();
+    EXPECT_EQ(driver.screen, desktop);
+    // Only where releasing DirectDraw went elsewhere does the service put the mode back itself.
+    EXPECT_EQ(driver.desktopModeSets, desktop == kDesktop ? std::vector<Mode>{} : std::vector<Mode>{wide});
   }
 }
 
@@ -86,7 +103,7 @@ TEST_F(DXDrawTest, ModeWithoutAcceptableSubstituteFailsTheStart) {
     EXPECT_EQ(e.Message(), L"Display mode cannot be changed (1024x768 32bit)");
   }
   EXPECT_FALSE(service->DisplayStarted());
-  EXPECT_EQ(driver.displayMode, std::nullopt);
+  EXPECT_EQ(driver.screen, kDesktop);
   EXPECT_EQ(driver.liveObjects, 0);
   EXPECT_EQ(DisplayOf(*service), k32);
 }
@@ -110,7 +127,7 @@ TEST_F(DXDrawTest, StartFailuresLeaveItStopped) {
     driver.createFails = c.createFails;
     driver.withoutFirstInterface = c.withoutFirst;
     driver.withoutFourthInterface = c.withoutFourth;
-    TDXDraw service(c.noForm ? nullptr : &form, std::make_shared<FakeDirectDrawSystem>(driver));
+    TDXDraw service(c.noForm ? nullptr : &form, std::make_shared<FakeDisplayPlatform>(driver));
     TDXDrawOptions options = kMainWindowDisplayOptions.With(doFullScreen);
     service.SetOptions(c.directX7 ? options : options.Without(doDirectX7Mode));
     try {
@@ -122,7 +139,7 @@ TEST_F(DXDrawTest, StartFailuresLeaveItStopped) {
     }
     EXPECT_FALSE(service.DisplayStarted());
     EXPECT_EQ(driver.liveObjects, 0);
-    EXPECT_EQ(driver.displayMode, std::nullopt);
+    EXPECT_EQ(driver.screen, kDesktop);
   }
 }
 
@@ -139,11 +156,11 @@ TEST_F(DXDrawTest, RepeatedStartsAndStopsAreHarmless) {
   service->StopDisplay();
   service->StopDisplay();
   EXPECT_EQ(driver.liveObjects, 0);
-  EXPECT_EQ(driver.displayMode, std::nullopt);
+  EXPECT_EQ(driver.screen, kDesktop);
 }
 
 TEST_F(DXDrawTest, WindowedStartUsesTheNormalLevelAndKeepsTheMode) {
-  TDXDraw service(&form, std::make_shared<FakeDirectDrawSystem>(driver));
+  TDXDraw service(&form, std::make_shared<FakeDisplayPlatform>(driver));
   service.SetOptions(kMainWindowDisplayOptions);
   service.StartDisplay();
   EXPECT_TRUE(service.DisplayStarted());
@@ -187,15 +204,15 @@ TEST_F(DXDrawTest, FollowsTheFormsMovesAndDestruction) {
   auto service = FullScreenService();
   SendMessageW(form.Handle(), WM_EXITSIZEMOVE, 0, 0);
   EXPECT_TRUE(service->DisplayStarted());
-  EXPECT_EQ(driver.displayMode, k32);
+  EXPECT_EQ(driver.screen, k32);
   SendMessageW(form.Handle(), WM_ENTERSIZEMOVE, 0, 0);
   EXPECT_FALSE(service->DisplayStarted());
-  EXPECT_EQ(driver.displayMode, std::nullopt);
+  EXPECT_EQ(driver.screen, kDesktop);
 
   service->StartDisplay();
   DestroyWindow(form.Handle());
   EXPECT_FALSE(service->DisplayStarted());
-  EXPECT_EQ(driver.displayMode, std::nullopt);
+  EXPECT_EQ(driver.screen, kDesktop);
   EXPECT_EQ(driver.liveObjects, 0);
 }
 
@@ -204,7 +221,7 @@ TEST_F(DXDrawTest, DestroyedServiceReturnsTheDisplayAndIgnoresLaterMessages) {
   auto service = FullScreenService();
   service->StartDisplay();
   service.reset();
-  EXPECT_EQ(driver.displayMode, std::nullopt);
+  EXPECT_EQ(driver.screen, kDesktop);
   EXPECT_EQ(driver.liveObjects, 0);
   SendMessageW(form.Handle(), WM_EXITSIZEMOVE, 0, 0);
   EXPECT_EQ(driver.liveObjects, 0);

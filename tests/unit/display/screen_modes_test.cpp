@@ -8,7 +8,7 @@
 #include "display/dx_errors.h"
 #include "display/dx_form.h"
 #include "display/dxdraw.h"
-#include "fake_direct_draw.h"
+#include "fake_display_platform.h"
 #include "host/movie_call_text.h"
 #include "ui/application.h"
 
@@ -16,10 +16,10 @@ namespace dm {
 namespace {
 
 using Mode = TDXDrawDisplayMode;
-using test::FakeDirectDrawSystem;
+using test::FakeDisplayPlatform;
 using test::FakeDriver;
 
-const Mode k32{1024, 768, 32};
+const Mode k32{1024, 768, 32}, kDesktop{1280, 1024, 32};
 
 // The main window's part: a real window with a display service on a fake driver, and recorders for
 // what goes to the movie, the player and the Flash control.
@@ -53,7 +53,7 @@ class ScreenModesTest : public ::testing::Test {
 
   FakeDriver driver;
   TDXForm form;
-  TDXDraw dxDraw{&form, std::make_shared<FakeDirectDrawSystem>(driver)};
+  TDXDraw dxDraw{&form, std::make_shared<FakeDisplayPlatform>(driver)};
   Timer userActivity{20000, false};
   std::unique_ptr<ScreenModes> modes;
 
@@ -95,7 +95,7 @@ TEST_F(ScreenModesTest, ForcedStartEntersFullScreenWhenTheTimerFires) {
   m.Timer1Timer();
   EXPECT_FALSE(m.EntryTimer().Enabled());
   EXPECT_TRUE(dxDraw.DisplayStarted());
-  EXPECT_EQ(driver.displayMode, k32);
+  EXPECT_EQ(driver.screen, k32);
   EXPECT_EQ(driver.cooperativeLevels.back(), std::make_pair(form.Handle(), DWORD{0x53}));
   EXPECT_FALSE(HasBorder());
   EXPECT_TRUE(userActivity.Enabled());
@@ -112,7 +112,7 @@ TEST_F(ScreenModesTest, RequestsEnterAndLeaveRestoringTheWindow) {
   EXPECT_TRUE(m.EntryTimer().Enabled());
   EXPECT_FALSE(dxDraw.DisplayStarted());  // nothing happens before the timer
   m.Timer1Timer();
-  EXPECT_EQ(driver.displayMode, k32);
+  EXPECT_EQ(driver.screen, k32);
   EXPECT_FALSE(HasBorder());
 
   form.SetPosition(0, 0);  // exclusive use may move the window
@@ -120,7 +120,7 @@ TEST_F(ScreenModesTest, RequestsEnterAndLeaveRestoringTheWindow) {
   EXPECT_FALSE(m.FullScreen());
   EXPECT_FALSE(dxDraw.DisplayStarted());
   EXPECT_FALSE(dxDraw.Options().Has(doFullScreen));
-  EXPECT_EQ(driver.displayMode, std::nullopt);
+  EXPECT_EQ(driver.screen, kDesktop);
   EXPECT_TRUE(HasBorder());
   EXPECT_EQ(Position().x, 100);
   EXPECT_EQ(Position().y, 50);
@@ -151,7 +151,7 @@ TEST_F(ScreenModesTest, LeavingIsRefusedWhenWindowedPlayIsImpossible) {
   EXPECT_EQ(messages, std::vector<std::wstring>{kWindowedModeRefused});
   EXPECT_TRUE(m.FullScreen());
   EXPECT_TRUE(dxDraw.DisplayStarted());
-  EXPECT_EQ(driver.displayMode, k32);
+  EXPECT_EQ(driver.screen, k32);
 }
 
 TEST_F(ScreenModesTest, FailedEntryIsReportedOnceAndKeepsTheWindow) {

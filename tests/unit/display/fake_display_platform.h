@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "directdraw_stubs.h"
-#include "display/direct_draw.h"
+#include "display/display_platform.h"
 #include "display/display_mode.h"
 
 namespace dm::test {
@@ -25,7 +25,9 @@ struct FakeDriver {
   std::vector<std::optional<GUID>> createdOn;  // the driver of each DirectDraw object made
   std::vector<std::pair<HWND, DWORD>> cooperativeLevels;
   std::vector<TDXDrawDisplayMode> setCalls;
-  std::optional<TDXDrawDisplayMode> displayMode;  // set by the service and not yet restored
+  TDXDrawDisplayMode screen{1280, 1024, 32};      // the display's mode now
+  TDXDrawDisplayMode storedMode{1280, 1024, 32};  // where releasing a DirectDraw object that changed it goes
+  std::vector<TDXDrawDisplayMode> desktopModeSets;
   int liveObjects = 0;
 };
 
@@ -48,7 +50,6 @@ class FakeDirectDraw1 : public FakeInterface<StubDirectDraw> {
   using FakeInterface::FakeInterface;
   HRESULT STDMETHODCALLTYPE SetCooperativeLevel(HWND window, DWORD flags) override;
   HRESULT STDMETHODCALLTYPE SetDisplayMode(DWORD width, DWORD height, DWORD bits) override;
-  HRESULT STDMETHODCALLTYPE RestoreDisplayMode() override;
   HRESULT STDMETHODCALLTYPE EnumDisplayModes(DWORD, LPDDSURFACEDESC, LPVOID context,
                                              LPDDENUMMODESCALLBACK callback) override;
 };
@@ -65,7 +66,10 @@ class FakeDirectDrawObject {
     driver_.createdOn.push_back(on);
     ++driver_.liveObjects;
   }
-  ~FakeDirectDrawObject() { --driver_.liveObjects; }
+  ~FakeDirectDrawObject() {
+    --driver_.liveObjects;
+    if (changedMode_) driver_.screen = driver_.storedMode;
+  }
 
   HRESULT QueryInterface(REFIID iid, void** object) {
     *object = nullptr;
@@ -84,11 +88,13 @@ class FakeDirectDrawObject {
     return left;
   }
   FakeDriver& Driver() { return driver_; }
+  void ModeChanged() { changedMode_ = true; }
   bool HasHardwareDevice() const { return driver_.hardwareDeviceDepths && on_ == driver_.hardwareDeviceOn; }
 
  private:
   FakeDriver& driver_;
   std::optional<GUID> on_;
+  bool changedMode_ = false;
   ULONG references_ = 1;
   FakeDirectDraw1 first_{*this};
   FakeInterface<StubDirectDraw4> fourth_{*this};
@@ -120,16 +126,12 @@ inline HRESULT FakeDirectDraw1::SetDisplayMode(DWORD width, DWORD height, DWORD 
   driver.setCalls.push_back(mode);
   for (const TDXDrawDisplayMode& accepted : driver.accepted) {
     if (accepted == mode) {
-      driver.displayMode = mode;
+      driver.screen = mode;
+      outer_.ModeChanged();
       return DD_OK;
     }
   }
   return DDERR_INVALIDMODE;
-}
-
-inline HRESULT FakeDirectDraw1::RestoreDisplayMode() {
-  outer_.Driver().displayMode.reset();
-  return DD_OK;
 }
 
 inline HRESULT FakeDirectDraw1::EnumDisplayModes(DWORD, LPDDSURFACEDESC, LPVOID context,
@@ -163,9 +165,9 @@ inline HRESULT FakeDirect3D7::EnumDevices(LPD3DENUMDEVICESCALLBACK7 callback, vo
 }
 
 // The entry points, making fake objects on `driver`.
-class FakeDirectDrawSystem final : public DirectDrawSystem {
+class FakeDisplayPlatform final : public DisplayPlatform {
  public:
-  explicit FakeDirectDrawSystem(FakeDriver& driver) : driver_(driver) {}
+  explicit FakeDisplayPlatform(FakeDriver& driver) : driver_(driver) {}
 
   HRESULT CreateEx(GUID* on, REFIID iid, void** object) override {
     *object = nullptr;
@@ -186,6 +188,11 @@ class FakeDirectDrawSystem final : public DirectDrawSystem {
       if (!callback(&guid, description, name, context)) break;
     }
     return DD_OK;
+  }
+  std::optional<TDXDrawDisplayMode> DesktopMode() override { return driver_.screen; }
+  void SetDesktopMode(const TDXDrawDisplayMode& mode) override {
+    driver_.desktopModeSets.push_back(mode);
+    driver_.screen = mode;
   }
 
  private:
