@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
 #include "ui/error.h"
 
 namespace dm::standin {
@@ -90,6 +94,23 @@ TEST(MovieScript, TellsRealSwfFilesApart) {
   EXPECT_TRUE(LooksLikeSwf("ZWS..."));
   EXPECT_FALSE(LooksLikeSwf("FW"));
   EXPECT_FALSE(LooksLikeSwf("callback FWS"));
+}
+
+TEST(MovieScript, TheDemoMovieIsValid) {
+  std::string path = DM_DEMO_MOVIE;
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;  // the source tree through Wine's Z: drive
+  std::ifstream file(path, std::ios::binary);
+  ASSERT_TRUE(file) << path;
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const MovieScript demo = ParseMovieScript(text);
+  EXPECT_EQ(demo.buttons.size(), 5u);
+  EXPECT_FALSE(demo.onTour.empty());
+  for (const wchar_t* name : {L"setAppPath", L"externalExit", L"externalPause", L"externalUnPause", L"externalEscape",
+                              L"checkFullScreen", L"rightclick"}) {
+    EXPECT_TRUE(std::any_of(demo.callbacks.begin(), demo.callbacks.end(),
+                            [&](const Callback& callback) { return callback.name == name; }))
+        << name;
+  }
 }
 
 }  // namespace
