@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "flash/flash_player_class.h"
 #include "ui/com.h"
 #include "ui/error.h"
 
@@ -15,8 +16,6 @@ namespace dm {
 
 class OleControlSite;
 
-// {D27CDB6E-AE6D-11CF-96B8-444553540000}
-inline constexpr CLSID kFlashPlayerClassId = {0xD27CDB6E, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 // IShockwaveFlash {D27CDB6C-AE6D-11CF-96B8-444553540000}
 inline constexpr IID kShockwaveFlashInterface = {0xD27CDB6C, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
 // The event interface {D27CDB6D-AE6D-11CF-96B8-444553540000}

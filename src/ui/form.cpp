@@ -29,12 +29,14 @@ void RegisterFormClass() {
 Form::Form() = default;
 
 Form::~Form() {
-  if (handle_) {
-    HWND window = handle_;
-    DestroyWindow(window);
-    handle_ = nullptr;
-  }
+  DestroyHandle();
   if (font_) DeleteObject(font_);
+}
+
+void Form::DestroyHandle() {
+  // WM_NCDESTROY clears the handle; until then the last messages still see it.
+  if (handle_) DestroyWindow(handle_);
+  handle_ = nullptr;
 }
 
 Form* Form::FromWindow(HWND window) {

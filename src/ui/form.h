@@ -33,6 +33,9 @@ class Form {
 
   // Creates the window (hidden); later calls do nothing.
   void CreateHandle();
+  // Destroys the window now, while the derived form and its components can still take its last
+  // messages; the destructor does it otherwise.
+  void DestroyHandle();
   bool HandleAllocated() const { return handle_ != nullptr; }
   HWND Handle() const { return handle_; }
 

@@ -6,10 +6,9 @@
 #include <optional>
 #include <string>
 
-namespace dm {
+#include "flash/flash_player_class.h"
 
-// {D27CDB6E-AE6D-11CF-96B8-444553540000}
-extern const CLSID kFlashPlayerClassId;
+namespace dm {
 
 // HKEY_CLASSES_ROOT as the look-ups read it; tests substitute their own.
 class ClassesRootReader {

@@ -1,0 +1,89 @@
+// The end of a run is a negotiation with the movie; these runs check it from the movie's side.
+#include <gtest/gtest.h>
+
+#include "tests/e2e/harness/host_process.h"
+
+namespace dm::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+size_t CountCalls(const HostProcess& host, std::wstring_view name) {
+  size_t count = 0;
+  for (const MovieCall& call : host.Calls()) count += call.name == name;
+  return count;
+}
+
+HostOptions WithGameMovie() {
+  HostOptions options;
+  options.movie = GameMovie();
+  return options;
+}
+
+TEST(HostLifecycle, WithoutAMovieTheFirstCloseEndsTheRun) {
+  HostOptions options;
+  HostProcess host(options);
+  EXPECT_TRUE(host.MainWindow().visible);
+  host.Close();
+  ASSERT_TRUE(host.WaitForExit().has_value());
+  EXPECT_EQ(CountCalls(host, L"externalExit"), 0u);
+}
+
+TEST(HostLifecycle, TheFirstCloseAsksTheMovieOnceAndTheMoviesExitEndsTheRun) {
+  HostProcess host(WithGameMovie());
+  host.ChangeMovie(L"callback externalExit\n");  // the movie hears the wish and answers later
+  host.Close();
+  MovieCall exitWish = host.WaitForCall(L"externalExit");
+  EXPECT_EQ(exitWish.text, L"<invoke name=\"externalExit\"><arguments><string>\"exit\"</string></arguments></invoke>");
+  EXPECT_TRUE(host.MainWindow().visible);
+  host.Close();
+  host.ExpectNoCall(L"externalExit", 1500ms);
+  EXPECT_FALSE(host.HasExited());
+  host.SendRequest(L"anyFunction", L"<exit/>");
+  EXPECT_TRUE(host.WaitForExit().has_value());
+}
+
+TEST(HostLifecycle, AMovieThatAnswersInsideTheCallClosesInOneGo) {
+  HostProcess host(WithGameMovie());
+  host.Close();
+  host.WaitForCall(L"externalExit");
+  EXPECT_TRUE(host.WaitForExit().has_value());
+}
+
+TEST(HostLifecycle, AMovieThatCannotBeAskedLetsTheWindowCloseAtOnce) {
+  HostProcess host(WithGameMovie());
+  host.UnregisterCallback(L"externalExit");
+  host.Close();
+  EXPECT_TRUE(host.WaitForExit().has_value());
+}
+
+TEST(HostLifecycle, TheSessionEndQueryGetsTheCloseTestsAnswer) {
+  HostProcess host(WithGameMovie());
+  host.ChangeMovie(L"callback externalExit\n");
+  EXPECT_EQ(host.QueryEndSession(), FALSE);
+  host.WaitForCall(L"externalExit");
+  EXPECT_EQ(host.QueryEndSession(), FALSE);
+  host.ExpectNoCall(L"externalExit", 1000ms);
+  EXPECT_FALSE(host.HasExited());
+}
+
+TEST(HostLifecycle, TheFirstShowGivesA1024By768ClientAreaWithASingleBorder) {
+  HostProcess host(WithGameMovie());
+  WindowFacts window = host.MainWindow();
+  EXPECT_EQ(window.caption, L"Driftmarrow");
+  EXPECT_EQ(window.clientRect.right - window.clientRect.left, 1024);
+  EXPECT_EQ(window.clientRect.bottom - window.clientRect.top, 768);
+  EXPECT_TRUE(window.style & WS_CAPTION);
+  EXPECT_FALSE(window.style & WS_THICKFRAME);
+  EXPECT_FALSE(window.style & WS_MAXIMIZEBOX);
+  EXPECT_TRUE(window.style & WS_MINIMIZEBOX);
+}
+
+TEST(HostLifecycle, ARightButtonPressOnTheWindowItselfDoesNothing) {
+  HostProcess host(WithGameMovie());
+  host.PostToMainWindow(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
+  host.ExpectNoCall(L"rightclick", 1000ms);
+}
+
+}  // namespace
+}  // namespace dm::e2e
