@@ -22,9 +22,11 @@ constexpr int kFiles = 500;
 constexpr int kRounds = 40;
 
 std::string SaveContent(int index, int version) {
-  std::string text = "<data id=\"" + std::to_string(index) + "\" v=\"" + std::to_string(version) + "\">\r\n";
-  while (text.size() < 4096 - 40) text += "  <entry>" + std::string(50, static_cast<char>('a' + index % 26)) + "</entry>\r\n";
-  return text + "</data>\r\n";
+  std::string text = "<data id=\"";
+  text.append(std::to_string(index)).append("\" v=\"").append(std::to_string(version)).append("\">\r\n");
+  const std::string entry = "  <entry>" + std::string(50, static_cast<char>('a' + index % 26)) + "</entry>\r\n";
+  while (text.size() < 4096 - 40) text += entry;
+  return text.append("</data>\r\n");
 }
 
 void WriteWhole(const std::wstring& path, const std::string& bytes, bool durable) {

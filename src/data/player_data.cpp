@@ -78,7 +78,7 @@ void PlayerData::SavePlayerFile(const std::wstring& commandText, const std::wstr
   const std::optional<std::wstring> path = SaveFilePath(folder.Path(), fileName);
   if (!path) ThrowCannotCreate(folder.Path() + fileName, ERROR_INVALID_NAME);
   CreateFolderIfMissing(path->substr(0, path->find_last_of(L'\\')));
-  folder.WriteSaveFile(*path, text_.Write(SplitLines(ToUtf16(commandText))));
+  folder.WriteSaveFile(*path, text_.Write(ToLineText(ToUtf16(commandText))));
 }
 
 void PlayerData::DeletePlayerFile(const std::wstring& fileName) {

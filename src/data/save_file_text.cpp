@@ -93,32 +93,27 @@ std::u16string DecodeSaveFileText(std::string_view bytes, const AnsiCodePage& an
   return text;
 }
 
-Lines SplitLines(std::u16string_view text) {
+std::u16string ToLineText(std::u16string_view text) {
   text = text.substr(0, text.find(u'\0'));
-  Lines lines;
+  std::u16string lines;
+  lines.reserve(text.size() + text.size() / 16 + 2);
   std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find_first_of(u"\r\n", start);
-    if (end == std::u16string_view::npos) {
-      lines.emplace_back(text.substr(start));
-      break;
-    }
-    lines.emplace_back(text.substr(start, end - start));
-    start = end + (text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n' ? 2 : 1);
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c != u'\r' && c != u'\n') continue;
+    lines.append(text.data() + start, i - start).append(u"\r\n");
+    if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+    start = i + 1;
   }
+  if (start < text.size()) lines.append(text.data() + start, text.size() - start).append(u"\r\n");
   return lines;
 }
 
-std::u16string JoinLines(const Lines& lines) {
-  std::size_t size = 0;
-  for (const auto& line : lines) size += line.size() + 2;
-  std::u16string text;
-  text.reserve(size);
-  for (const auto& line : lines) {
-    text += line;
-    text += u"\r\n";
-  }
-  return text;
+std::u16string_view FirstLine(std::u16string_view lineText) { return lineText.substr(0, lineText.find(u"\r\n")); }
+
+std::u16string_view AfterFirstLine(std::u16string_view lineText) {
+  const std::size_t end = lineText.find(u"\r\n");
+  return end == std::u16string_view::npos ? std::u16string_view() : lineText.substr(end + 2);
 }
 
 }  // namespace dm

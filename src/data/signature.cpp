@@ -1,24 +1,14 @@
 #include "data/signature.h"
 
-#include <algorithm>
-#include <array>
+#include <bit>
 
 namespace dm {
 
+// The UTF-16LE form of the text is its own memory on the little-endian machines we build for.
+static_assert(std::endian::native == std::endian::little);
+
 Md5Digest TextDigest(std::u16string_view text) {
-  const std::size_t byteCount = text.size();
-  Md5 hash;
-  std::array<std::uint8_t, 1024> chunk;
-  for (std::size_t done = 0; done < byteCount;) {
-    std::size_t size = std::min(chunk.size(), byteCount - done);  // done and size stay even until the end
-    for (std::size_t i = 0; i < size; ++i) {
-      char16_t unit = text[(done + i) / 2];
-      chunk[i] = static_cast<std::uint8_t>((done + i) % 2 == 0 ? unit & 0xFF : unit >> 8);
-    }
-    hash.Update({chunk.data(), size});
-    done += size;
-  }
-  return hash.Finish();
+  return md5({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
 }
 
 std::u16string BytesToHex(const std::uint8_t* bytes, std::size_t count) {
@@ -33,11 +23,11 @@ std::u16string BytesToHex(const std::uint8_t* bytes, std::size_t count) {
 
 std::u16string ReverseString(std::u16string_view text) { return std::u16string(text.rbegin(), text.rend()); }
 
-std::u16string FileSignature(const Lines& lines) {
-  const Md5Digest digest = TextDigest(JoinLines(lines));
+std::u16string FileSignature(std::u16string_view signedText) {
+  const Md5Digest digest = TextDigest(signedText);
   return ReverseString(BytesToHex(digest.data(), digest.size()));
 }
 
-bool IsUnsignedFirstLine(std::u16string_view line) { return line.starts_with(u"<data"); }
+bool IsUnsignedFile(std::u16string_view lineText) { return lineText.starts_with(u"<data"); }
 
 }  // namespace dm

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "data/md5.h"
-#include "data/save_file_text.h"
 
 namespace dm {
 
@@ -17,11 +16,11 @@ Md5Digest TextDigest(std::u16string_view text);
 std::u16string BytesToHex(const std::uint8_t* bytes, std::size_t count);
 std::u16string ReverseString(std::u16string_view text);
 
-// The 32-character signature line of a file whose other lines are these.
-std::u16string FileSignature(const Lines& lines);
+// The 32-character signature line of a file whose other lines, as line text, are signedText.
+std::u16string FileSignature(std::u16string_view signedText);
 
-// A file whose first line starts so is unsigned: the movie's own content and the corrupted marker.
-bool IsUnsignedFirstLine(std::u16string_view line);
+// A file whose first line starts with "<data" is unsigned: the movie's own content and the marker.
+bool IsUnsignedFile(std::u16string_view lineText);
 
 inline constexpr std::u16string_view kCorruptedMarker = u"<data corrupted=\"true\"></data>";
 

@@ -13,23 +13,24 @@ void Store(SaveFileStore& store, const SaveFileEntry& file, std::string_view old
 }  // namespace
 
 std::string SignedFileBytes(std::string_view bytes, const SaveFileText& text) {
-  Lines lines = text.Read(bytes);
-  if (!lines.empty() && !IsUnsignedFirstLine(lines.front())) lines.erase(lines.begin());
-  std::string body = text.Write(lines);
+  const std::u16string read = text.Read(bytes);
+  std::u16string_view lines = read;
+  if (!lines.empty() && !IsUnsignedFile(lines)) lines = AfterFirstLine(lines);
+  const std::string body = text.Write(lines);
   // Sign what will be stored: characters the ANSI code page lacks (from a file with a byte-order mark)
   // are stored as its default character, and the check will read those.
-  const Lines stored = SplitLines(text.Ansi().Decode(body));
-  return text.Write({FileSignature(stored)}) + body;
+  const std::u16string signature =
+      IsAscii(lines) ? FileSignature(lines) : FileSignature(ToLineText(text.Ansi().Decode(body)));
+  return text.Write(signature + u"\r\n") + body;
 }
 
-std::optional<Lines> CheckedFileLines(Lines lines) {
-  if (!lines.empty() && IsUnsignedFirstLine(lines.front())) return std::nullopt;
-  if (!lines.empty()) {
-    const std::u16string stored = std::move(lines.front());
-    lines.erase(lines.begin());
-    if (stored == FileSignature(lines)) return lines;
+std::optional<std::u16string> CheckedFileText(std::u16string_view lineText) {
+  if (IsUnsignedFile(lineText)) return std::nullopt;
+  if (!lineText.empty()) {
+    const std::u16string_view rest = AfterFirstLine(lineText);
+    if (FirstLine(lineText) == FileSignature(rest)) return std::u16string(rest);
   }
-  return Lines{std::u16string(kCorruptedMarker)};
+  return std::u16string(kCorruptedMarker) + u"\r\n";
 }
 
 void SignSaveFiles(SaveFileStore& store, const SaveFileText& text) {
@@ -42,7 +43,7 @@ void SignSaveFiles(SaveFileStore& store, const SaveFileText& text) {
 void VerifySaveFiles(SaveFileStore& store, const SaveFileText& text) {
   for (const SaveFileEntry& file : store.ListSaveFiles()) {
     const std::string bytes = store.ReadSaveFile(file.path);
-    if (std::optional<Lines> checked = CheckedFileLines(text.Read(bytes)))
+    if (const std::optional<std::u16string> checked = CheckedFileText(text.Read(bytes)))
       Store(store, file, bytes, text.Write(*checked));
   }
 }

@@ -30,9 +30,9 @@ class SaveFileStore {
 // The bytes a file holds after signing: a fresh signature line, then its lines without the old one.
 std::string SignedFileBytes(std::string_view bytes, const SaveFileText& text);
 
-// The lines a file holds after the check: without its signature line when that matches, the corrupted
-// marker alone when not; nullopt for an unsigned file, which stays as it is.
-std::optional<Lines> CheckedFileLines(Lines lines);
+// The line text a file holds after the check: without its signature line when that matches, the
+// corrupted marker alone when not; nullopt for an unsigned file, which stays as it is.
+std::optional<std::u16string> CheckedFileText(std::u16string_view lineText);
 
 // Both passes stop at the first file that cannot be read or written, by rethrowing its error; files
 // listed before it are done, later ones untouched. Files whose bytes would not change and that could be

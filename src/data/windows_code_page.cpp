@@ -16,8 +16,10 @@ int CheckedLength(std::size_t size) {
 
 }  // namespace
 
+// Save files are mostly ASCII, and the conversion functions are far slower than a copy, the more so
+// with best-fit mapping turned off.
 std::u16string WindowsAnsiCodePage::Decode(std::string_view bytes) const {
-  if (bytes.empty()) return {};
+  if (IsAscii(bytes)) return std::u16string(bytes.begin(), bytes.end());
   const int size = CheckedLength(bytes.size());
   std::u16string text(static_cast<std::size_t>(size), u'\0');  // a byte never gives more than one unit
   const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, reinterpret_cast<wchar_t*>(text.data()), size);
@@ -26,7 +28,7 @@ std::u16string WindowsAnsiCodePage::Decode(std::string_view bytes) const {
 }
 
 std::string WindowsAnsiCodePage::Encode(std::u16string_view text) const {
-  if (text.empty()) return {};
+  if (IsAscii(text)) return std::string(text.begin(), text.end());
   const auto* wide = reinterpret_cast<const wchar_t*>(text.data());
   const int size = CheckedLength(text.size());
   const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide, size, nullptr, 0, nullptr, nullptr);

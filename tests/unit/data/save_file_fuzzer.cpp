@@ -13,13 +13,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static const dm::SaveFileText text(ansi);
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
-  const dm::Lines lines = text.Read(bytes);
-  for (const auto& line : lines)
-    if (line.find_first_of(u"\r\n", 0, 3) != std::u16string::npos) std::abort();  // no break or NUL inside
+  // Line text: no NUL, and every CR is the start of a CR LF that ends a line.
+  const std::u16string lines = text.Read(bytes);
+  if (!lines.empty() && !lines.ends_with(u"\r\n")) std::abort();
+  for (std::size_t i = 0; i < lines.size(); ++i)
+    if (lines[i] == u'\0' || (lines[i] == u'\r') != (i + 1 < lines.size() && lines[i + 1] == u'\n') ||
+        (lines[i] == u'\n' && (i == 0 || lines[i - 1] != u'\r')))
+      std::abort();
 
   // A signed file must pass the check, yielding exactly the lines that were signed.
   const std::string signedBytes = dm::SignedFileBytes(bytes, text);
-  const auto checked = dm::CheckedFileLines(text.Read(signedBytes));
+  const auto checked = dm::CheckedFileText(text.Read(signedBytes));
   if (!checked || text.Write(*checked) != signedBytes.substr(34)) std::abort();
 
   // Signing a signed file changes nothing.

@@ -31,32 +31,31 @@ TEST(SaveFileText, DecodingFollowsTheByteOrderMark) {
   for (const Case& c : cases) EXPECT_EQ(DecodeSaveFileText(c.bytes, ansi), c.text) << c.what;
 }
 
-TEST(SaveFileText, LineSplitting) {
-  struct Case {
-    std::u16string text;
-    Lines lines;
+TEST(SaveFileText, LineBreaks) {
+  const std::pair<std::u16string, std::u16string> cases[] = {
+      {u"", u""},
+      {u"a", u"a\r\n"},
+      {u"a\r\n", u"a\r\n"},
+      {u"\r\n", u"\r\n"},
+      {u"a\nb\rc\r\nd", u"a\r\nb\r\nc\r\nd\r\n"},
+      {u"a\n\r\nb\r\r", u"a\r\n\r\nb\r\n\r\n"},
+      {u"a\n\n", u"a\r\n\r\n"},
+      {u"\n\ra", u"\r\n\r\na\r\n"},
+      {u"\n\r", u"\r\n\r\n"},
+      {std::u16string(u"a\0b\nc", 5), u"a\r\n"},
   };
-  const Case cases[] = {
-      {u"", {}},
-      {u"a", {u"a"}},
-      {u"a\r\n", {u"a"}},
-      {u"\r\n", {u""}},
-      {u"a\nb\rc\r\nd", {u"a", u"b", u"c", u"d"}},
-      {u"a\n\r\nb\r\r", {u"a", u"", u"b", u""}},
-      {u"a\n\n", {u"a", u""}},
-      {u"\n\ra", {u"", u"", u"a"}},
-      {std::u16string(u"a\0b\nc", 5), {u"a"}},
-  };
-  for (const Case& c : cases) EXPECT_EQ(SplitLines(c.text), c.lines) << testing::PrintToString(c.text);
+  for (const auto& [text, lines] : cases) EXPECT_EQ(ToLineText(text), lines) << testing::PrintToString(text);
+  EXPECT_EQ(FirstLine(u"ab\r\ncd\r\n"), u"ab");
+  EXPECT_EQ(AfterFirstLine(u"ab\r\ncd\r\n"), u"cd\r\n");
+  EXPECT_EQ(AfterFirstLine(u"ab\r\n"), u"");
 }
 
-TEST(SaveFileText, WritingPutsCrLfAfterEveryLineAndUsesTheDefaultCharacter) {
+TEST(SaveFileText, WritingUsesTheDefaultCharacterAndAddsNoMark) {
   test::Latin1CodePage ansi;
   SaveFileText text(ansi);
-  EXPECT_EQ(text.Write({}), "");
-  EXPECT_EQ(text.Write({u""}), "\r\n");
-  EXPECT_EQ(text.Write(SplitLines(u"<data>\n\u00E9\u0100\n</data>")), "<data>\r\n\xE9?\r\n</data>\r\n");
-  EXPECT_EQ(text.Read(text.Write({u"a", u"", u"b"})), (Lines{u"a", u"", u"b"}));
+  EXPECT_EQ(text.Write(u""), "");
+  EXPECT_EQ(text.Write(ToLineText(u"<data>\n\u00E9\u0100\n</data>")), "<data>\r\n\xE9?\r\n</data>\r\n");
+  EXPECT_EQ(text.Read(text.Write(u"a\r\n\r\nb\r\n")), u"a\r\n\r\nb\r\n");
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ class SigningPasses : public testing::Test {
 };
 
 TEST_F(SigningPasses, FixtureSignatureIsTheSignatureOfItsBody) {
-  ASSERT_EQ(text.Write({FileSignature(text.Read(kUnsigned))}) + kUnsigned, kSigned);
+  ASSERT_EQ(text.Write(FileSignature(text.Read(kUnsigned)) + u"\r\n") + kUnsigned, kSigned);
 }
 
 // The effect of each pass on one file, as a table: before, after signing, after checking.
