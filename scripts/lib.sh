@@ -49,6 +49,8 @@ prepare_prefix() {
     wineboot -i >/dev/null 2>&1
     wineserver -w
   fi
+  # Wine's OpenGL presentation of exclusive full screen hangs moving child windows under Xvfb.
+  wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
   local standin="$WIN_BUILD/standin/FlashStandin.ocx"
   if [ -f "$standin" ]; then
     # A short fixed path: the registry value must stay well below the 130 characters a reader accepts.
