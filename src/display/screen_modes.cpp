@@ -33,6 +33,9 @@ ScreenModes::ScreenModes(TDXForm& form, TDXDraw& dxDraw, Timer& userActivity, Sc
     hooks_.screenSize = [] { return SIZE{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; };
   }
   if (!hooks_.taskbarHeight) hooks_.taskbarHeight = &GetTaskbarHeight;
+  // The display service as the main window is designed: any width-to-height ratio, exact size.
+  DXDraw1.SetOptions(kMainWindowDisplayOptions);
+  DXDraw1.Display().FixedRatio = false;
   Timer1.SetOnTimer([this] { Timer1Timer(); });
   RecordDesktopSize();
 }

@@ -32,7 +32,8 @@ int GetTaskbarHeight();
 
 class ScreenModes {
  public:
-  // Records the screen size as the desktop size; the window's client area is the 1024 x 768 stage.
+  // Records the screen size as the desktop size and gives the display service the main window's
+  // settings.
   ScreenModes(TDXForm& form, TDXDraw& dxDraw, Timer& userActivity, ScreenModeHooks hooks);
 
   bool FullScreen() const { return FFullScreen; }

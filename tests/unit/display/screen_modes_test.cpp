@@ -29,8 +29,6 @@ class ScreenModesTest : public ::testing::Test {
     driver.listed = {k32};
     driver.accepted = {k32};
     form.CreateHandle();
-    dxDraw.SetOptions(kMainWindowDisplayOptions);
-    dxDraw.Display().FixedRatio = false;
   }
 
   ScreenModes& Modes(SIZE screen, int taskbar = 0) {
