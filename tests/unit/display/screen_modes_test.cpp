@@ -21,6 +21,20 @@ using test::FakeDriver;
 
 const Mode k32{1024, 768, 32}, kDesktop{1280, 1024, 32};
 
+// A main window whose size is not capped by the screen: the screen of the test desktop can be smaller
+// than the window when a run before left it in another mode.
+class UncappedForm : public TDXForm {
+ protected:
+  LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    LRESULT result = TDXForm::WndProc(message, wParam, lParam);
+    if (message == WM_GETMINMAXINFO) {
+      auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
+      limits->ptMaxTrackSize = POINT{4096, 4096};
+    }
+    return result;
+  }
+};
+
 // The main window's part: a real window with a display service on a fake driver, and recorders for
 // what goes to the movie, the player and the Flash control.
 class ScreenModesTest : public ::testing::Test {
@@ -50,7 +64,7 @@ class ScreenModesTest : public ::testing::Test {
   SIZE Client() const { return form.ClientSize(); }
 
   FakeDriver driver;
-  TDXForm form;
+  UncappedForm form;
   TDXDraw dxDraw{&form, std::make_shared<FakeDisplayPlatform>(driver)};
   Timer userActivity{20000, false};
   std::unique_ptr<ScreenModes> modes;
