@@ -14,7 +14,7 @@ std::exception_ptr FocusPause::Notify(std::wstring_view callText) {
 }
 
 void FocusPause::Activated() {
-  const Desktop::Window self = host_.Handle();
+  const Desktop::Window self = host_.MainWindow();
   const Desktop::Window foreground = desktop_.Foreground();
   std::exception_ptr failure;
   if (foreground == self) {

@@ -26,7 +26,7 @@ class Desktop {
 class PauseHost {
  public:
   virtual ~PauseHost() = default;
-  virtual Desktop::Window Handle() const = 0;
+  virtual Desktop::Window MainWindow() const = 0;
   virtual bool Minimized() const = 0;
   virtual bool Maximized() const = 0;
   virtual void CallMovie(std::wstring_view callText) = 0;

@@ -16,6 +16,11 @@ void SystemDesktop::DropTopmost(Window window) {
 
 void SystemDesktop::RaiseToTop(Window window) { SetWindowPos(ToHwnd(window), HWND_TOP, 0, 0, 0, 0, kZOrderOnly); }
 
-void SystemDesktop::SetFocus(Window window) { ::SetFocus(ToHwnd(window)); }
+void SystemDesktop::SetFocus(Window window) {
+  // The focus of another thread's window cannot be set from here (the call has no effect), and some
+  // systems activate that window instead, which deactivates ours again in the middle of our handling.
+  if (window && GetWindowThreadProcessId(ToHwnd(window), nullptr) != GetCurrentThreadId()) return;
+  ::SetFocus(ToHwnd(window));
+}
 
 }  // namespace dm

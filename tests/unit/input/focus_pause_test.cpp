@@ -25,7 +25,7 @@ class Recorder : public PauseHost, public Desktop {
   bool windowedImpossible = false;
   bool movieFails = false;
 
-  Window Handle() const override { return kMain; }
+  Window MainWindow() const override { return kMain; }
   bool Minimized() const override { return state == State::Minimized; }
   bool Maximized() const override { return state == State::Maximized; }
   void CallMovie(std::wstring_view text) override {

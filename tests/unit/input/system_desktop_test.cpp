@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <future>
+#include <thread>
+
 #include "test_window.h"
 
 namespace dm {
@@ -51,6 +55,44 @@ TEST(SystemDesktop, FocusOnNoWindowTakesTheFocusAway) {
   ASSERT_EQ(GetFocus(), main.Handle());
   SystemDesktop().SetFocus(0);
   EXPECT_EQ(GetFocus(), nullptr);
+}
+
+// The focus of another thread's window is not ours to set; asking for it must not activate that window
+// (which would deactivate the host's window again while it handles its own deactivation).
+TEST(SystemDesktop, FocusOnAnotherThreadsWindowChangesNothing) {
+  TestWindow main;
+  ShowWindow(main.Handle(), SW_SHOW);
+  SetForegroundWindow(main.Handle());
+  SetFocus(main.Handle());
+  ASSERT_EQ(GetFocus(), main.Handle());
+
+  struct Other {
+    HWND window;
+    DWORD threadId;
+  };
+  std::promise<Other> created;
+  std::future<Other> other = created.get_future();
+  std::thread thread([&created] {
+    TestWindow window(0, 200, 200);
+    ShowWindow(window.Handle(), SW_SHOWNOACTIVATE);
+    created.set_value({window.Handle(), GetCurrentThreadId()});
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  });
+  const Other theirs = other.get();
+  const size_t before = main.Received().size();
+
+  SystemDesktop().SetFocus(ToDesktopWindow(theirs.window));
+  testing::PumpMessages(200);
+  EXPECT_EQ(GetFocus(), main.Handle());
+  EXPECT_EQ(GetForegroundWindow(), main.Handle());
+  const auto& received = main.Received();
+  EXPECT_TRUE(std::none_of(received.begin() + before, received.end(),
+                           [](const MSG& m) { return m.message == WM_ACTIVATE; }))
+      << "the window was deactivated";
+
+  PostThreadMessageW(theirs.threadId, WM_QUIT, 0, 0);
+  thread.join();
 }
 
 }  // namespace
