@@ -87,6 +87,8 @@ LONG TContentProvider::IsEmpty() {
 
 HRESULT TContentProvider::EndOfData() {
   std::lock_guard guard(lock_);
+  // The consumer hears of the end once, however many writers say so.
+  if (finished_) return S_OK;
   finished_ = true;
   if (dataWritten_ && callback_) {
     SendStartOnce();

@@ -111,6 +111,7 @@ TEST_F(ContentTest, WritesAfterTheCallbackArriveOneByOneAndARefusedWriteReportsN
   stream.Reset();
   EXPECT_EQ(consumer->stops, 0);
   secondHolder.Reset();
+  provider->EndOfData();
   EXPECT_EQ(consumer->order, (std::vector<std::string>{"start", "data", "data", "data", "stop"}));
 }
 
