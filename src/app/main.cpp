@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
-#include "flash/shockwave_flash.h"
+#include "display/library_cache.h"
+#include "flash/runtime/flash_player_control.h"
 #include "host/main_form.h"
 #include "ui/application.h"
 
@@ -29,6 +31,16 @@ int Run() {
   dm::Application& application = dm::Application::Instance();
   application.SetTitle(L"Driftmarrow");
 
+  // Unit start-up, in this order; each ends after everything started later.
+  std::optional<dm::FlashPlayerControlLibrary> flashPlayerControl;
+  try {
+    flashPlayerControl.emplace();
+  } catch (const std::exception& e) {
+    application.ShowError(dm::ExceptionText(e));
+    return 1;
+  }
+  dm::DirectXLibraries directX;
+
   std::unique_ptr<dm::TfrmMain> frmMain;
   try {
     frmMain = std::make_unique<dm::TfrmMain>();
@@ -37,7 +49,10 @@ int Run() {
     return 1;
   }
   application.SetMainForm(frmMain.get());
-  return application.Run();
+  frmMain->Show();
+  int code = application.Run();
+  frmMain.reset();
+  return code;
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include "host/main_form.h"
 
 #include "host/movie_call_text.h"
+#include "host/request_reader_msxml.h"
+#include "input/message_filter.h"
+#include "input/system_keyboard.h"
 #include "ui/application.h"
 
 namespace dm {
@@ -29,7 +32,16 @@ bool FileExists(const std::wstring& path) {
 
 }  // namespace
 
-TfrmMain::TfrmMain() : ShockwaveFlashEx1(std::make_unique<TShockwaveFlashEx>()) {
+TfrmMain::TfrmMain()
+    : ShockwaveFlashEx1(std::make_unique<TShockwaveFlashEx>()),
+      playerData_(Application::Instance().Handle()),
+      screenModes_(*this, DXDraw1, tmrUserActivity,
+                   ScreenModeHooks{[this](std::wstring_view text) { CallMovie(text); },
+                                   [this] { SizeFlashToClient(); }, {}, {}, {}}),
+      requests_(std::make_unique<MsxmlRequestReader>(), *this),
+      escapeReporter_([this](std::wstring_view text) { CallMovie(text); }),
+      userActivity_(&InjectSystemKey),
+      focusPause_(*this, desktop_) {
   SetCaption(L"Driftmarrow");
   SetKeyPreview(true);
   SetFont(L"Tahoma", -11);
@@ -37,7 +49,9 @@ TfrmMain::TfrmMain() : ShockwaveFlashEx1(std::make_unique<TShockwaveFlashEx>()) 
   CreateHandle();
   SetClientSize(783, 587);
   ShockwaveFlashEx1->CreateWindowIn(Handle(), kStage);
-  ShockwaveFlashEx1->OnFlashCall = [this](const std::wstring& request) { ShockwaveFlashEx1FlashCall(request); };
+  ShockwaveFlashEx1->OnFlashCall = [this](const std::wstring& request) { requests_.OnFlashCall(request); };
+  Timer2.SetOnTimer([this] { focusPause_.CheckMinimized(); });
+  tmrUserActivity.SetOnTimer([this] { userActivity_.Tick(); });
   try {
     FormCreate();
   } catch (...) {
@@ -45,15 +59,33 @@ TfrmMain::TfrmMain() : ShockwaveFlashEx1(std::make_unique<TShockwaveFlashEx>()) 
   }
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+  // The hot keys go while their window exists; the window goes while everything its last messages
+  // reach (display service, timers, the control) still exists.
+  hotKeys_.reset();
+  DestroyHandle();
+}
 
 void TfrmMain::FormCreate() {
   FCloseAllowed = false;
   FExitAsked = false;
   FFirstShowDone = false;
+  Application::Instance().SetMessageHook([](MSG& message) { return AppMessageFilter(message); });
+  hotKeys_.emplace();
+  hotKeys_->ClaimContextMenuKey(Handle());
   SetBorderStyle(BorderStyle::Single);
   SetStayOnTop(false);
+  screenModes_.RecordDesktopSize();
   LoadMovie();
+  playerData_.PreparePlayerDataFolder();
+  playerData_.VerifyPlayerFiles();
+  playerData_.EnsurePlayersFile();
+  try {
+    CallMovie(SetAppPathCallText(playerData_.PlayerDataFolder()));
+  } catch (...) {
+    // The movie may not have made its callbacks available yet; it can still find nothing of its own.
+  }
+  hotKeys_->ClaimLockKey(Handle());
   ShockwaveFlashEx1->OnRightClick = [this] { NotifyRightClick(); };
 }
 
@@ -68,8 +100,7 @@ void TfrmMain::LoadMovie() {
 void TfrmMain::FormShow() {
   if (FFirstShowDone) return;
   FFirstShowDone = true;
-  SetClientSize(1024, 768);
-  ShockwaveFlashEx1->SetBounds(kStage);
+  screenModes_.ChooseStartScreenMode();
 }
 
 bool TfrmMain::FormCloseQuery() {
@@ -95,30 +126,83 @@ void TfrmMain::FormClose() {
   }
 }
 
-void TfrmMain::CloseBookkeeping() {}
+void TfrmMain::CloseBookkeeping() {
+  if (!playerData_.FilesSigned()) playerData_.signFiles();
+}
 
 void TfrmMain::CallMovie(std::wstring_view text) { ShockwaveFlashEx1->CallFunction(std::wstring(text)); }
 
 void TfrmMain::NotifyRightClick() { CallMovie(movie_call::kRightClick); }
 
-void TfrmMain::ShockwaveFlashEx1FlashCall(const std::wstring&) {}
+void TfrmMain::FormKeyDown(WORD key) { escapeReporter_.KeyDown(key); }
+
+void TfrmMain::FormKeyUp(WORD key) { escapeReporter_.KeyUp(key); }
 
 bool TfrmMain::DialogKey(WPARAM key) {
   // Tab belongs to the game: it never moves the focus and reaches the control.
   if (key == VK_TAB) return false;
-  return Form::DialogKey(key);
+  return TDXForm::DialogKey(key);
+}
+
+void TfrmMain::SizeFlashToClient() {
+  RECT client{};
+  GetClientRect(Handle(), &client);
+  ShockwaveFlashEx1->SetBounds(client);
 }
 
 LRESULT TfrmMain::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
   // Errors while handling any message of the game window are discarded: there is nobody to tell.
   try {
-    if (message == WM_RBUTTONDOWN) return 0;
-    LRESULT result = Form::WndProc(message, wParam, lParam);
+    switch (message) {
+      case WM_RBUTTONDOWN:
+        return 0;
+      case WM_ACTIVATE:
+        focusPause_.Activated();
+        return 0;
+      case WM_SYSCOMMAND: {
+        LRESULT result = 0;
+        focusPause_.SysCommand(static_cast<std::uint32_t>(wParam),
+                               [&] { result = TDXForm::WndProc(message, wParam, lParam); });
+        return result;
+      }
+      case WM_HOTKEY:
+        return 0;
+      case WM_SIZE:
+        if (flashFollowsClient_) SizeFlashToClient();
+        break;
+      default:
+        break;
+    }
+    LRESULT result = TDXForm::WndProc(message, wParam, lParam);
     if (message == WM_KEYDOWN && wParam != VK_SPACE) Sleep(0);
     return result;
   } catch (...) {
     return 0;
   }
 }
+
+void TfrmMain::SavePlayerFile(const std::wstring& commandText, const std::wstring& fileName) {
+  playerData_.SavePlayerFile(commandText, fileName);
+}
+void TfrmMain::SignFiles() { playerData_.signFiles(); }
+void TfrmMain::DeletePlayerFile(const std::wstring& fileName) { playerData_.DeletePlayerFile(fileName); }
+void TfrmMain::VerifyPlayerFiles() { playerData_.VerifyPlayerFiles(); }
+void TfrmMain::ToggleScreenMode(const std::wstring& param) { screenModes_.ToggleScreenMode(param); }
+void TfrmMain::AllowClose() { FCloseAllowed = true; }
+void TfrmMain::HideMainWindow() { Hide(); }
+void TfrmMain::CloseMainWindow() { Close(); }
+
+Desktop::Window TfrmMain::MainWindow() const { return ToDesktopWindow(Handle()); }
+bool TfrmMain::Minimized() const { return GetWindowState() == WindowState::Minimized; }
+bool TfrmMain::Maximized() const { return GetWindowState() == WindowState::Maximized; }
+bool TfrmMain::FullScreen() const { return screenModes_.FullScreen(); }
+bool TfrmMain::WindowedImpossible() const { return screenModes_.WindowedImpossible(); }
+void TfrmMain::RecordDesktopSize() { screenModes_.RecordDesktopSize(); }
+void TfrmMain::SizeControlToClient() { SizeFlashToClient(); }
+void TfrmMain::AlignControlToClient() {
+  flashFollowsClient_ = true;
+  SizeFlashToClient();
+}
+void TfrmMain::EnableUserActivity(bool enabled) { tmrUserActivity.SetEnabled(enabled); }
 
 }  // namespace dm
