@@ -217,7 +217,7 @@ bool FindImageResource(const void* image, WORD type, const char* name, DWORD& si
       resourceName = std::u16string_view(text);
     }
     const auto languages = ResourceLanguages();
-    const auto found = FindResource(headers, bytes, type, resourceName, languages);
+    const auto found = LocateResource(headers, bytes, type, resourceName, languages);
     if (!found) return false;
     size = found->size;
     data = bytes.data() + found->rva;

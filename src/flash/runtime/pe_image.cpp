@@ -278,7 +278,7 @@ std::optional<std::uint32_t> FindNamedEntry(const ResourceDirectory& directory, 
 
 }  // namespace
 
-std::optional<ResourceData> FindResource(const ImageHeaders& headers, std::span<const std::uint8_t> image,
+std::optional<ResourceData> LocateResource(const ImageHeaders& headers, std::span<const std::uint8_t> image,
                                          std::uint16_t type, const ResourceName& name,
                                          std::span<const std::uint16_t> languages) {
   if (headers.directories[kResourceDirectory].rva == 0) return std::nullopt;
@@ -307,7 +307,7 @@ std::optional<ResourceData> FindResource(const ImageHeaders& headers, std::span<
 
 std::uint32_t ReadProductVersion(const ImageHeaders& headers, std::span<const std::uint8_t> image,
                                  std::span<const std::uint16_t> languages) {
-  const auto resource = FindResource(headers, image, kVersionResourceType, kVersionResourceName, languages);
+  const auto resource = LocateResource(headers, image, kVersionResourceType, kVersionResourceName, languages);
   if (!resource) return 0;
   const ImageReader block(image.subspan(resource->rva, resource->size));
   std::uint64_t fixed = kVersionKeyEnd;

@@ -117,7 +117,7 @@ struct ResourceData {
 };
 
 // The first of the languages, in the order given, for which the resource exists.
-std::optional<ResourceData> FindResource(const ImageHeaders& headers, std::span<const std::uint8_t> image,
+std::optional<ResourceData> LocateResource(const ImageHeaders& headers, std::span<const std::uint8_t> image,
                                          std::uint16_t type, const ResourceName& name,
                                          std::span<const std::uint16_t> languages);
 

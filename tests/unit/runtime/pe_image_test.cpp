@@ -198,7 +198,7 @@ TEST(ImageWalker, FindsResourcesInTheOrderOfTheLanguagesGiven) {
       {11, std::uint16_t{5}, {0x409, 0x409, 0x409, 0, 1033}, std::nullopt},
   };
   for (const Case& c : cases) {
-    const auto found = FindResource(headers, image, c.type, c.name, c.languages);
+    const auto found = LocateResource(headers, image, c.type, c.name, c.languages);
     EXPECT_EQ(found ? std::optional(found->rva) : std::nullopt, c.rva) << "type " << c.type;
   }
 }
@@ -294,8 +294,8 @@ TEST(ImageWalker, WalksAValidImageAndEndsOnResourceDirectoryLoops) {
   image.Entry(0x000, 1, 10, kSubdirectory | 0x000);
   constexpr std::array<std::uint16_t, 1> languages{10};
   const auto headers = ReadImageHeaders(image.File());
-  EXPECT_THROW(FindResource(headers, image.Mapped(), 10, std::uint16_t{10}, languages), ImageError);
-  EXPECT_EQ(FindResource(headers, image.Mapped(), 10, std::uint16_t{5}, languages), std::nullopt);
+  EXPECT_THROW(LocateResource(headers, image.Mapped(), 10, std::uint16_t{10}, languages), ImageError);
+  EXPECT_EQ(LocateResource(headers, image.Mapped(), 10, std::uint16_t{5}, languages), std::nullopt);
 }
 
 }  // namespace

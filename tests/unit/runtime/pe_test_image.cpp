@@ -91,8 +91,8 @@ void WalkWholeImage(std::span<const std::uint8_t> file, std::uint32_t maxImageSi
   ResolveImports(headers, image, resolver);
   FindExportRva(headers, image, "DllGetClassObject");
   constexpr std::array<std::uint16_t, 5> languages{0x0407, 0x0409, 0x0409, 0, 1033};
-  FindResource(headers, image, 12, std::uint16_t{1}, languages);
-  FindResource(headers, image, 10, std::u16string_view(u"NAMEDDATA"), languages);
+  LocateResource(headers, image, 12, std::uint16_t{1}, languages);
+  LocateResource(headers, image, 10, std::u16string_view(u"NAMEDDATA"), languages);
   ReadProductVersion(headers, image, languages);
 }
 
