@@ -51,6 +51,11 @@ prepare_prefix() {
   fi
   # Wine's OpenGL presentation of exclusive full screen hangs moving child windows under Xvfb.
   wine reg add 'HKCU\Software\Wine\Direct3D' /v renderer /t REG_SZ /d gdi /f >/dev/null 2>&1
+  # AppData follows the variable DM_APPDATA (by default the usual folder), so that each end-to-end
+  # run of the host can be given a data folder of its own. The default goes in first.
+  wine reg add 'HKCU\Environment' /v DM_APPDATA /t REG_SZ /d 'C:\users\'"$(id -un)"'\AppData\Roaming' /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders' /v AppData \
+    /t REG_EXPAND_SZ /d '%DM_APPDATA%' /f >/dev/null 2>&1
   local standin="$WIN_BUILD/standin/FlashStandin.ocx"
   if [ -f "$standin" ]; then
     # A short fixed path: the registry value must stay well below the 130 characters a reader accepts.

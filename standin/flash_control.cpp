@@ -23,6 +23,7 @@ constexpr wchar_t kServiceClass[] = L"FlashStandinService";
 constexpr UINT kCommandsArrived = WM_APP + 1;
 constexpr std::uintmax_t kMaxMovieBytes = 16 * 1024 * 1024;
 constexpr wchar_t kTourVariable[] = L"DM_DEMO_TOUR";
+constexpr int kControlSlot = 0;  // window extra bytes holding the control
 
 void RegisterWindowClasses() {
   WNDCLASSEXW stage{};
@@ -31,6 +32,7 @@ void RegisterWindowClasses() {
   stage.hInstance = ModuleInstance();
   stage.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   stage.lpszClassName = kStageClass;
+  stage.cbWndExtra = sizeof(LONG_PTR);  // the control; GWLP_USERDATA stays free for whoever subclasses us
   WNDCLASSEXW service = stage;
   stage.lpfnWndProc = DefWindowProcW;
   service.lpfnWndProc = DefWindowProcW;
@@ -178,7 +180,7 @@ FlashControl::FlashControl() {
   CreateOleAdviseHolder(adviseHolder_.Put());
   service_ = CreateWindowExW(0, kServiceClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ModuleInstance(), nullptr);
   if (service_) {
-    SetWindowLongPtrW(service_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(service_, kControlSlot, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(service_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ServiceProc));
     channel_ = TestChannel::Connect(service_, kCommandsArrived);
   }
@@ -278,7 +280,7 @@ HRESULT FlashControl::Activate(IOleClientSite* site, HWND parent, LPCRECT positi
                              bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, parent, nullptr,
                              ModuleInstance(), nullptr);
     if (!stage_) return HRESULT_FROM_WIN32(GetLastError());
-    SetWindowLongPtrW(stage_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(stage_, kControlSlot, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(stage_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&StageProc));
     inPlaceSite_ = inPlaceSite;
     if (uiActivate && inPlaceSite) {
@@ -295,7 +297,7 @@ HRESULT FlashControl::Activate(IOleClientSite* site, HWND parent, LPCRECT positi
 STDMETHODIMP FlashControl::InPlaceDeactivate() {
   if (stage_) {
     HWND stage = std::exchange(stage_, nullptr);
-    SetWindowLongPtrW(stage, GWLP_USERDATA, 0);
+    SetWindowLongPtrW(stage, kControlSlot, 0);
     DestroyWindow(stage);
   }
   if (ComPtr<IOleInPlaceSite> site = std::exchange(inPlaceSite_, nullptr)) site->OnInPlaceDeactivate();
@@ -748,7 +750,7 @@ void FlashControl::OnStageMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK FlashControl::StageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* control = reinterpret_cast<FlashControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* control = reinterpret_cast<FlashControl*>(GetWindowLongPtrW(window, kControlSlot));
   if (!control) return DefWindowProcW(window, message, wParam, lParam);
   try {
     switch (message) {
@@ -782,7 +784,7 @@ LRESULT CALLBACK FlashControl::StageProc(HWND window, UINT message, WPARAM wPara
 }
 
 LRESULT CALLBACK FlashControl::ServiceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* control = reinterpret_cast<FlashControl*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* control = reinterpret_cast<FlashControl*>(GetWindowLongPtrW(window, kControlSlot));
   if (!control || (message != kCommandsArrived && message != WM_TIMER))
     return DefWindowProcW(window, message, wParam, lParam);
   ComPtr<IOleObject> keepAlive(control);

@@ -73,17 +73,27 @@ DWORD Connect(IDispatch* control, EventSink& sink) {
   return cookie;
 }
 
-CallResult CallFunction(IDispatch* control, const std::wstring& text) {
+namespace {
+
+HRESULT InvokeWithText(IDispatch* control, DISPID dispid, WORD flags, const std::wstring& text, VARIANT* result,
+                       EXCEPINFO* exception) {
   Bstr argumentText(text);
   VARIANTARG argument;
   argument.vt = VT_BSTR;
   argument.bstrVal = argumentText.Get();
-  DISPPARAMS params{&argument, nullptr, 1, 0};
+  DISPID named = DISPID_PROPERTYPUT;
+  const bool put = flags == DISPATCH_PROPERTYPUT;
+  DISPPARAMS params{&argument, put ? &named : nullptr, 1, put ? 1u : 0u};
+  return control->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, exception, nullptr);
+}
+
+}  // namespace
+
+CallResult CallFunction(IDispatch* control, const std::wstring& text) {
   Variant answer;
   EXCEPINFO exception{};
   CallResult result;
-  result.hr = control->Invoke(198, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, answer.Get(), &exception,
-                              nullptr);
+  result.hr = InvokeWithText(control, 198, DISPATCH_METHOD, text, answer.Get(), &exception);
   if (result.hr == DISP_E_EXCEPTION) {
     result.scode = exception.scode;
     result.text = exception.bstrDescription ? exception.bstrDescription : L"";
@@ -97,13 +107,7 @@ CallResult CallFunction(IDispatch* control, const std::wstring& text) {
 }
 
 HRESULT PutMovie(IDispatch* control, const std::wstring& path) {
-  Bstr pathText(path);
-  VARIANTARG value;
-  value.vt = VT_BSTR;
-  value.bstrVal = pathText.Get();
-  DISPID named = DISPID_PROPERTYPUT;
-  DISPPARAMS params{&value, &named, 1, 1};
-  return control->Invoke(102, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+  return InvokeWithText(control, 102, DISPATCH_PROPERTYPUT, path, nullptr, nullptr);
 }
 
 TempFile::TempFile(const std::string& content, const wchar_t* name) {

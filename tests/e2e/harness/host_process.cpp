@@ -40,27 +40,12 @@ std::wstring RegistryText(HKEY root, const wchar_t* key, const wchar_t* name) {
   return value;
 }
 
-void SetRegistryText(HKEY root, const wchar_t* key, const wchar_t* name, DWORD type, const std::wstring& value) {
-  const LSTATUS status = RegSetKeyValueW(root, key, name, type, value.c_str(),
-                                         static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  if (status != ERROR_SUCCESS) throw Error(L"Cannot write the registry value " + std::wstring(key) + L"\\" + name);
-}
-
-// Points the prefix's AppData at %DM_APPDATA%, with the usual folder as the value every process
-// gets by default. Done once per prefix; the default goes in first so that no process started in
-// between reads an unexpandable path.
-void EnsureAppDataRedirect() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    const std::wstring wanted = L"%" + std::wstring(kAppDataVariable) + L"%";
-    const std::wstring current = RegistryText(HKEY_CURRENT_USER, kShellFoldersKey, L"AppData");
-    if (current == wanted) return;
-    wchar_t profile[MAX_PATH];
-    if (!GetEnvironmentVariableW(L"USERPROFILE", profile, MAX_PATH)) throw Error(L"USERPROFILE is not set.");
-    SetRegistryText(HKEY_CURRENT_USER, L"Environment", kAppDataVariable, REG_SZ,
-                    std::wstring(profile) + L"\\AppData\\Roaming");
-    SetRegistryText(HKEY_CURRENT_USER, kShellFoldersKey, L"AppData", REG_EXPAND_SZ, wanted);
-  });
+// scripts/setup points the prefix's AppData at %DM_APPDATA%; without that every run would share
+// the prefix user's folder.
+void RequireAppDataRedirect() {
+  const std::wstring wanted = L"%" + std::wstring(kAppDataVariable) + L"%";
+  if (RegistryText(HKEY_CURRENT_USER, kShellFoldersKey, L"AppData") != wanted)
+    throw Error(L"The Wine prefix does not give each run its own AppData folder: run scripts/setup.");
 }
 
 // The host built beside the tests; a Unix path is reached through Wine's Z: drive.
@@ -229,7 +214,7 @@ struct HostProcess::State {
 HostProcess::HostProcess(HostOptions options) : state_(std::make_unique<State>()) {
   State& s = *state_;
   s.options = std::move(options);
-  EnsureAppDataRedirect();
+  RequireAppDataRedirect();
   s.root = NewTempRoot();
   s.appFolder = s.root / L"app";
   s.appDataFolder = s.root / L"appdata";
@@ -295,12 +280,12 @@ std::vector<std::wstring> HostProcess::DataFileNames() const {
   return names;
 }
 
-FiredEvent HostProcess::SendRequest(std::wstring_view function, std::wstring_view argument) {
-  const std::wstring request = standin::RequestXml(function, argument);
-  const Record reply =
-      state_->channel.Command(L"request", {std::wstring(function), std::wstring(argument)}, kDefaultTimeout);
+namespace {
+
+// The FlashCall a request command fired, found in the log by its request text.
+FiredEvent DeliveredRequest(const StandinChannel& channel, const Record& reply, const std::wstring& request) {
   FiredEvent event{0, 197, L"FlashCall", request, HexResult(Field(reply, 0)), Field(reply, 1) == L"1"};
-  const auto records = state_->channel.Records();
+  const auto records = channel.Records();
   for (std::size_t i = records.size(); i-- > 0;)
     if (records[i][0] == L"event" && records[i].size() > 3 && records[i][3] == request) {
       event.sequence = i;
@@ -309,16 +294,17 @@ FiredEvent HostProcess::SendRequest(std::wstring_view function, std::wstring_vie
   return event;
 }
 
+}  // namespace
+
+FiredEvent HostProcess::SendRequest(std::wstring_view function, std::wstring_view argument) {
+  const Record reply =
+      state_->channel.Command(L"request", {std::wstring(function), std::wstring(argument)}, kDefaultTimeout);
+  return DeliveredRequest(state_->channel, reply, standin::RequestXml(function, argument));
+}
+
 FiredEvent HostProcess::SendRawRequest(std::wstring_view requestXml) {
   const Record reply = state_->channel.Command(L"raw", {std::wstring(requestXml)}, kDefaultTimeout);
-  FiredEvent event{0, 197, L"FlashCall", std::wstring(requestXml), HexResult(Field(reply, 0)), Field(reply, 1) == L"1"};
-  const auto records = state_->channel.Records();
-  for (std::size_t i = records.size(); i-- > 0;)
-    if (records[i][0] == L"event" && records[i].size() > 3 && records[i][3] == requestXml) {
-      event.sequence = i;
-      break;
-    }
-  return event;
+  return DeliveredRequest(state_->channel, reply, std::wstring(requestXml));
 }
 
 void HostProcess::ChangeMovie(std::wstring_view scriptFragment) {
