@@ -611,6 +611,16 @@ void FlashControl::LoadMovie(const std::wstring& url) {
 
 void FlashControl::SendRequest(const std::wstring& requestXml) { FireFlashCall(requestXml); }
 
+void FlashControl::SendFSCommand(const std::wstring& command, const std::wstring& arguments) {
+  Bstr commandText(command), argumentsText(arguments);
+  VARIANTARG parameters[2];  // in dispatch order: the last parameter first
+  parameters[0].vt = VT_BSTR;
+  parameters[0].bstrVal = argumentsText.Get();
+  parameters[1].vt = VT_BSTR;
+  parameters[1].bstrVal = commandText.Get();
+  FireEvent(dispid::kFSCommand, L"FSCommand", parameters, 2, command + L" " + arguments);
+}
+
 EventConnectionPoint::Delivery FlashControl::FireFlashCall(const std::wstring& requestXml) {
   Bstr request(requestXml);
   VARIANTARG argument;

@@ -147,6 +147,7 @@ class FlashControl final : public IOleObject,
 
   // MovieEnvironment
   void SendRequest(const std::wstring& requestXml) override;
+  void SendFSCommand(const std::wstring& command, const std::wstring& arguments) override;
   void Schedule(int delayMs, std::function<void()> work) override;
   void Repaint() override;
 

@@ -67,6 +67,9 @@ void MoviePlayer::Run(std::vector<Action> actions, std::wstring argument) {
       case Action::Kind::Raw:
         environment_.SendRequest(Substitute(action.text, argument));
         break;
+      case Action::Kind::FSCommand:
+        environment_.SendFSCommand(action.function, Substitute(action.text, argument));
+        break;
       case Action::Kind::Show:
         notices_.push_back(Substitute(action.text, argument));
         while (notices_.size() > kMaxNotices) notices_.pop_front();

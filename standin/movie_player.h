@@ -16,6 +16,7 @@ namespace dm::standin {
 class MovieEnvironment {
  public:
   virtual void SendRequest(const std::wstring& requestXml) = 0;
+  virtual void SendFSCommand(const std::wstring& command, const std::wstring& arguments) = 0;
   virtual void Schedule(int delayMs, std::function<void()> work) = 0;
   virtual void Repaint() = 0;
 

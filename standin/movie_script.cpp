@@ -146,6 +146,10 @@ class ScriptParser {
       Action action{Action::Kind::Request, std::wstring(Word(rest)), Unescape(rest), 0};
       if (action.function.empty()) Fail(L"request without a function name");
       Actions().push_back(std::move(action));
+    } else if (keyword == L"fscommand") {
+      Action action{Action::Kind::FSCommand, std::wstring(Word(rest)), Unescape(rest), 0};
+      if (action.function.empty()) Fail(L"fscommand without a command");
+      Actions().push_back(std::move(action));
     } else if (keyword == L"raw") {
       Actions().push_back(Action{Action::Kind::Raw, {}, Unescape(rest), 0});
     } else if (keyword == L"show") {

@@ -10,10 +10,10 @@
 namespace dm::standin {
 
 struct Action {
-  enum class Kind { Request, Raw, Show, Wait };
+  enum class Kind { Request, Raw, FSCommand, Show, Wait };
   Kind kind = Kind::Show;
-  std::wstring function;  // Request
-  std::wstring text;      // Request: the argument; Raw: the request XML; Show: the notice
+  std::wstring function;  // Request: the function; FSCommand: the command
+  std::wstring text;      // Request: the argument; Raw: the request XML; FSCommand: its arguments; Show: the notice
   int delayMs = 0;        // Wait
 };
 

@@ -46,11 +46,16 @@ STDMETHODIMP EventSink::GetTypeInfoCount(UINT* count) {
 }
 
 STDMETHODIMP EventSink::Invoke(DISPID dispid, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) {
-  Event event{dispid, {}};
-  if (params->cArgs > 0) {
+  Event event{dispid, {}, {}};
+  auto parameter = [&](UINT index) {  // rgvarg holds the parameters last first
     Variant text;
-    if (SUCCEEDED(VariantChangeType(text.Get(), &params->rgvarg[params->cArgs - 1], 0, VT_BSTR))) event.argument = text.AsText();
-  }
+    if (index < params->cArgs &&
+        SUCCEEDED(VariantChangeType(text.Get(), &params->rgvarg[params->cArgs - 1 - index], 0, VT_BSTR)))
+      return text.AsText();
+    return std::wstring();
+  };
+  event.argument = parameter(0);
+  event.secondArgument = parameter(1);
   events.push_back(event);
   if (dispid == 197 && onFlashCall) onFlashCall(event.argument);
   return S_OK;

@@ -33,7 +33,8 @@ class EventSink final : public IDispatch {
  public:
   struct Event {
     DISPID dispid;
-    std::wstring argument;
+    std::wstring argument;        // the first parameter as text
+    std::wstring secondArgument;  // the second, when there is one
   };
   std::vector<Event> events;
   // Runs inside each FlashCall, before the control's Invoke on the sink returns.

@@ -98,6 +98,16 @@ TEST_F(ControlTest, LoadActionsRunAfterTheMoviePropertyIsSetAndWaitsAreHonoured)
   ASSERT_TRUE(PumpUntil([&] { return sink_.events.size() >= 4; }, std::chrono::seconds(5)));
 }
 
+TEST_F(ControlTest, FiresFSCommandWithCommandAndArguments) {
+  Connect(control_.Get(), sink_);
+  Load("callback go\n  fscommand quit {arg}\n");
+  EXPECT_EQ(CallFunction(control_.Get(), Call(L"go", L"later")).hr, S_OK);
+  ASSERT_FALSE(sink_.events.empty());
+  EXPECT_EQ(sink_.events.back().dispid, 150);
+  EXPECT_EQ(sink_.events.back().argument, L"quit");
+  EXPECT_EQ(sink_.events.back().secondArgument, L"later");
+}
+
 TEST_F(ControlTest, ARealSwfOrABrokenScriptRegistersNothing) {
   for (const char* movie : {"FWS\x0a\x01\x02", "callback a\n  nonsense\n"}) {
     Load(movie);

@@ -31,7 +31,8 @@ TEST(MovieScript, ReadsEveryElement) {
       "on load\n"
       "  raw <invoke name=\"f\"/>\n"
       "on tour\n"
-      "  wait 0\n");
+      "  wait 0\n"
+      "  fscommand quit now\n");
   EXPECT_EQ(script.stageWidth, 800);
   EXPECT_EQ(script.stageHeight, 600);
   EXPECT_EQ(script.background, 0x102030u);
@@ -58,7 +59,10 @@ TEST(MovieScript, ReadsEveryElement) {
   EXPECT_EQ(script.buttons[0].actions[0].text, L"<data fileName=\"a\">x</data>");
   ASSERT_EQ(script.onLoad.size(), 1u);
   EXPECT_EQ(script.onLoad[0].kind, Action::Kind::Raw);
-  EXPECT_EQ(script.onTour.size(), 1u);
+  ASSERT_EQ(script.onTour.size(), 2u);
+  EXPECT_EQ(script.onTour[1].kind, Action::Kind::FSCommand);
+  EXPECT_EQ(script.onTour[1].function, L"quit");
+  EXPECT_EQ(script.onTour[1].text, L"now");
 }
 
 TEST(MovieScript, NamesTheLineOfAMistake) {
