@@ -40,7 +40,8 @@ class TestWindow {
   std::vector<MSG> received_;
 };
 
-// Dispatches what arrives on this thread's queue for the given time.
+// Dispatches what arrives on this thread's queue for the given time (also used by the other program of
+// the end-to-end tests).
 inline void PumpMessages(DWORD milliseconds) {
   const DWORD start = GetTickCount();
   do {
