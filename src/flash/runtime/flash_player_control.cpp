@@ -1,5 +1,6 @@
 #include "flash/runtime/flash_player_control.h"
 
+#include "flash/runtime/import_replacements.h"
 #include "ui/error.h"
 
 namespace dm {
@@ -28,12 +29,20 @@ FlashPlayerControlLibrary::FlashPlayerControlLibrary(ModuleSystem& modules, cons
     // 1. The code provider over the system-installed runtime (maps it and runs its entry code).
     provider_ = std::make_unique<TFlashOCXCodeProviderBasedOnSystemInstalledOCX>(modules, registry);
     FlashOCXCodeProvider = provider_.get();
-    // 2. [replacements] create ClassNameMap.
-    // 3. [content] create ContentManager.
-    // 4. [replacements] SoundEnabled = true; initialise AudioLock. [content] clear the two process-wide handlers.
+    // 2. ClassNameMap (kept if the runtime's entry code already needed it).
+    CreateIfAbsent(ClassNameMap);
+    // 3. ContentManager; it reads the urlmon entry points at each use, so they may be bound later.
+    ContentManager = std::make_unique<TContentManager>(
+        UrlMonikerFunctions{RealCreateURLMoniker, RealRegisterBindStatusCallback});
+    // 4. AudioLock exists from program start, so the runtime's entry code could already use it.
+    SoundEnabled = true;
+    ClearContentHandlers();
     // 5. urlmon.
     BindUrlmon();
-    // 6. [replacements] AudioVolume = 100; create SampleSizeMap; create SavedCursors.
+    // 6. Volume, sample sizes and saved cursors.
+    AudioVolume = 100;
+    CreateIfAbsent(SampleSizeMap);
+    CreateIfAbsent(SavedCursors);
   } catch (...) {
     Exit();
     throw;
@@ -57,14 +66,14 @@ void FlashPlayerControlLibrary::Exit() noexcept {
   // The runtime's exit code runs here, while everything below still exists.
   provider_.reset();
   FlashOCXCodeProvider = nullptr;
-  // [replacements] free ClassNameMap.
-  // [content] free ContentManager.
-  // [replacements] delete AudioLock.
+  ClassNameMap.reset();
+  ContentManager.reset();
   RealCreateURLMoniker = nullptr;
   RealRegisterBindStatusCallback = nullptr;
   if (UrlmonModule) modules_.Release(UrlmonModule);
   UrlmonModule = nullptr;
-  // [replacements] free SampleSizeMap; free SavedCursors.
+  SampleSizeMap.reset();
+  SavedCursors.reset();
   libraryStarted = false;
 }
 
