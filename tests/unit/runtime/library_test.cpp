@@ -21,35 +21,6 @@ using ::testing::ElementsAre;
 constexpr std::uint32_t kFixtureVersion = 0x0A013540;  // 10.1.53.64
 constexpr std::uint32_t kStandinVersion = 167858764;    // 10.1.82.76
 
-// A registry whose Flash Player server value is the given text (none: the key is missing), answered
-// with RegQueryValueExW's rules for a REG_SZ value.
-class FakeClassesRoot final : public ClassesRootReader {
- public:
-  explicit FakeClassesRoot(std::optional<std::wstring> value) : value_(std::move(value)) {}
-  LSTATUS ReadDefaultValue(const wchar_t*, BYTE* buffer, DWORD& size) const override {
-    if (!value_) return ERROR_FILE_NOT_FOUND;
-    const DWORD needed = static_cast<DWORD>((value_->size() + 1) * sizeof(wchar_t));
-    const DWORD offered = size;
-    size = needed;
-    if (needed > offered) return ERROR_MORE_DATA;
-    std::memcpy(buffer, value_->c_str(), needed);
-    return ERROR_SUCCESS;
-  }
-
- private:
-  std::optional<std::wstring> value_;
-};
-
-// The same file under a path of exactly this many characters ("\." segments lengthen it).
-std::wstring PathOfLength(const wchar_t* fixture, std::size_t length) {
-  const std::wstring path = FixturePath(fixture);
-  const std::size_t slash = path.rfind(L'\\');
-  std::wstring padded = path.substr(0, slash);
-  while (padded.size() + 2 + (path.size() - slash) <= length) padded += L"\\.";
-  if (padded.size() + (path.size() - slash) < length) padded += L"\\";
-  return padded + path.substr(slash);
-}
-
 bool StandinRegistered() { return ReadFlashControlServerPath(261).has_value(); }
 
 TEST(CodeProvider, CreatesObjectsThroughTheRuntimesClassFactory) {
@@ -91,8 +62,8 @@ TEST(CodeProvider, ReadsTheRegisteredPathIntoAFixedBufferOf129CharactersAndTheTe
     std::optional<std::uint32_t> version;
   };
   const Case cases[] = {
-      {PathOfLength(L"loader_fixture.dll", 129), kFixtureVersion},
-      {PathOfLength(L"loader_fixture.dll", 130), std::nullopt},  // the value does not fit: no runtime
+      {FixturePathOfLength(L"loader_fixture.dll", 129), kFixtureVersion},
+      {FixturePathOfLength(L"loader_fixture.dll", 130), std::nullopt},  // the value does not fit: no runtime
       {std::nullopt, std::nullopt},                               // not registered
       {FixturePath(L"missing.dll"), std::nullopt},                 // registered file absent
       {FixturePath(L"loader_fixture.dll") + std::wstring(1, L'\0') + L"junk", kFixtureVersion},

@@ -1,6 +1,7 @@
 #include "loader_test_support.h"
 
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -20,6 +21,25 @@ std::vector<std::uint8_t> ReadFixture(const wchar_t* name) {
   std::ifstream file(std::filesystem::path(FixturePath(name)), std::ios::binary);
   if (!file) throw std::runtime_error("fixture module missing");
   return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+std::wstring FixturePathOfLength(const wchar_t* name, std::size_t length) {
+  const std::wstring path = FixturePath(name);
+  const std::size_t slash = path.rfind(L'\\');
+  std::wstring padded = path.substr(0, slash);
+  while (padded.size() + 2 + (path.size() - slash) <= length) padded += L"\\.";
+  if (padded.size() + (path.size() - slash) < length) padded += L"\\";
+  return padded + path.substr(slash);
+}
+
+LSTATUS FakeClassesRoot::ReadDefaultValue(const wchar_t*, BYTE* buffer, DWORD& size) const {
+  if (!value_) return ERROR_FILE_NOT_FOUND;
+  const DWORD needed = static_cast<DWORD>((value_->size() + 1) * sizeof(wchar_t));
+  const DWORD offered = size;
+  size = needed;
+  if (needed > offered) return ERROR_MORE_DATA;
+  std::memcpy(buffer, value_->c_str(), needed);
+  return ERROR_SUCCESS;
 }
 
 HMODULE RecordingModules::Load(const char* name) {

@@ -3,10 +3,12 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "flash/runtime/installed_control.h"
 #include "flash/runtime/module_system.h"
 
 namespace dm::test {
@@ -15,6 +17,19 @@ namespace dm::test {
 // the fixtures' own imports are found.
 std::wstring FixturePath(const wchar_t* name);
 std::vector<std::uint8_t> ReadFixture(const wchar_t* name);
+// The same fixture under a path of exactly this many characters ("\." segments lengthen it).
+std::wstring FixturePathOfLength(const wchar_t* name, std::size_t length);
+
+// A registry whose Flash Player server value is the given text (none: the key is missing), answered
+// with RegQueryValueExW's rules for a REG_SZ value.
+class FakeClassesRoot final : public ClassesRootReader {
+ public:
+  explicit FakeClassesRoot(std::optional<std::wstring> value) : value_(std::move(value)) {}
+  LSTATUS ReadDefaultValue(const wchar_t* subKey, BYTE* buffer, DWORD& size) const override;
+
+ private:
+  std::optional<std::wstring> value_;
+};
 
 // Forwards to the system and logs "load:NAME", "release:NAME"; refuses the module and procedure names
 // it is told to.
