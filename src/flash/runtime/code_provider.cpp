@@ -1,7 +1,6 @@
 #include "flash/runtime/code_provider.h"
 
 #include <type_traits>
-#include <vector>
 
 #include "ui/com.h"
 
@@ -11,27 +10,18 @@ namespace {
 
 // The registry value is read into 261 bytes: at most 129 UTF-16 characters and the terminator.
 constexpr DWORD kServerPathBufferBytes = 261;
-// Far above any real runtime; keeps a damaged registration from reading an arbitrary file whole.
+// Far above any real runtime; keeps a damaged registration from mapping an arbitrary file.
 constexpr LONGLONG kMaxRuntimeFileSize = 1LL << 30;
 
-struct FileCloser {
-  void operator()(HANDLE file) const noexcept { CloseHandle(file); }
+struct HandleCloser {
+  void operator()(HANDLE handle) const noexcept { CloseHandle(handle); }
 };
-using File = std::unique_ptr<std::remove_pointer_t<HANDLE>, FileCloser>;
+using Handle = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
 
-bool ReadWholeFile(HANDLE file, std::vector<std::uint8_t>& bytes) {
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file, &size) || size.QuadPart > kMaxRuntimeFileSize) return false;
-  bytes.resize(static_cast<std::size_t>(size.QuadPart));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    DWORD read = 0;
-    if (!ReadFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &read, nullptr) || read == 0)
-      return false;
-    done += read;
-  }
-  return true;
-}
+struct ViewUnmapper {
+  void operator()(const void* view) const noexcept { UnmapViewOfFile(view); }
+};
+using FileView = std::unique_ptr<const void, ViewUnmapper>;
 
 }  // namespace
 
@@ -69,10 +59,16 @@ TFlashOCXCodeProviderBasedOnSystemInstalledOCX::TFlashOCXCodeProviderBasedOnSyst
   const HANDLE opened = CreateFileW(path->c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
   if (opened == INVALID_HANDLE_VALUE) return;
-  const File file(opened);
-  std::vector<std::uint8_t> bytes;
-  if (!ReadWholeFile(file.get(), bytes)) return;
-  LoadRuntime(bytes, modules);
+  const Handle file(opened);
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || size.QuadPart == 0 || size.QuadPart > kMaxRuntimeFileSize) return;
+  // The file's bytes are read through a view of the file: no copy besides the mapping itself. Nobody can
+  // change the file meanwhile, as it is open without write sharing.
+  const Handle mapping(CreateFileMappingW(file.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+  if (!mapping) return;
+  const FileView view(MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, 0));
+  if (!view) return;
+  LoadRuntime({static_cast<const std::uint8_t*>(view.get()), static_cast<std::size_t>(size.QuadPart)}, modules);
 }
 
 }  // namespace dm

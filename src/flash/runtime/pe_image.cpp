@@ -42,6 +42,14 @@ void PutU32(std::span<std::uint8_t> image, std::uint64_t offset, std::uint32_t v
   for (int i = 0; i < 4; ++i) image[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
+// Only for offsets already known to lie inside the image.
+void AddU32Unchecked(std::uint8_t* at, std::uint32_t delta) {
+  std::uint32_t value = static_cast<std::uint32_t>(at[0]) | static_cast<std::uint32_t>(at[1]) << 8 |
+                        static_cast<std::uint32_t>(at[2]) << 16 | static_cast<std::uint32_t>(at[3]) << 24;
+  value += delta;
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+
 ImageReader DirectoryReader(const ImageHeaders& headers, std::span<const std::uint8_t> image,
                             DirectoryIndex index, std::string_view what) {
   const DataDirectory& directory = headers.directories[index];
@@ -141,11 +149,12 @@ void CopyHeadersAndSections(const ImageHeaders& headers, std::span<const std::ui
   const auto head = reader.Bytes(0, headers.sizeOfHeaders);
   std::copy(head.begin(), head.end(), image.begin());
   for (const SectionHeader& section : headers.sections) {
-    std::fill_n(image.begin() + section.virtualAddress, section.virtualSize, std::uint8_t{0});
     const std::uint32_t copied = std::min(section.virtualSize, section.sizeOfRawData);
     if (!reader.Contains(section.pointerToRawData, copied)) throw ImageError("section data beyond the end of the file");
     const auto raw = reader.Bytes(section.pointerToRawData, copied);
-    std::copy(raw.begin(), raw.end(), image.begin() + section.virtualAddress);
+    // Each byte is written once: the raw data, then zeros up to the virtual size.
+    const auto end = std::copy(raw.begin(), raw.end(), image.begin() + section.virtualAddress);
+    std::fill(end, image.begin() + section.virtualAddress + section.virtualSize, std::uint8_t{0});
   }
 }
 
@@ -160,13 +169,19 @@ void ApplyRelocations(const ImageHeaders& headers, std::span<std::uint8_t> image
     const std::uint64_t entryCount = (blockSize - 8) / 2;
     const std::uint64_t entries = position + 8;
     if (!blocks.Contains(entries, entryCount * 2)) throw ImageError("relocation block overruns its directory");
+    const auto entryBytes = blocks.Bytes(entries, entryCount * 2);
+    // A block whose whole page lies in the image needs no check per fix-up.
+    const bool pageInside = target.Contains(page, 0x1000 + 3);
     for (std::uint64_t i = 0; i < entryCount; ++i) {
-      const std::uint16_t entry = blocks.U16(entries + 2 * i);
+      const std::uint16_t entry = static_cast<std::uint16_t>(entryBytes[2 * i] | entryBytes[2 * i + 1] << 8);
       const std::uint16_t type = entry >> 12;
       if (type == kRelocationAbsolute) continue;
       if (type != kRelocationHighLow) throw ImageError("unsupported relocation type");
       const std::uint64_t at = std::uint64_t{page} + (entry & 0x0FFF);
-      PutU32(image, at, target.U32(at) + delta);
+      if (pageInside)
+        AddU32Unchecked(image.data() + at, delta);
+      else
+        PutU32(image, at, target.U32(at) + delta);
     }
     position = entries + entryCount * 2;
   }
