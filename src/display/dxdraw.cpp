@@ -12,25 +12,21 @@
 namespace dm {
 namespace {
 
-// A 3D device that rasterizes in hardware, and the bit counts it renders at.
-struct HardwareDevice {
-  RenderDepths depths;
-};
-
+// The first 3D device that rasterizes in hardware: the bit counts it renders at.
 HRESULT WINAPI CollectHardwareDevice(LPSTR, LPSTR, LPD3DDEVICEDESC7 description, LPVOID context) {
-  auto* found = static_cast<std::optional<HardwareDevice>*>(context);
+  auto* found = static_cast<std::optional<RenderDepths>*>(context);
   if (!description || !(description->dwDevCaps & D3DDEVCAPS_HWRASTERIZATION)) return D3DENUMRET_OK;
   const DWORD depths = description->dwDeviceRenderBitDepth;
-  *found = HardwareDevice{{(depths & DDBD_8) != 0, (depths & DDBD_16) != 0, (depths & DDBD_24) != 0,
-                           (depths & DDBD_32) != 0}};
+  *found = RenderDepths{(depths & DDBD_8) != 0, (depths & DDBD_16) != 0, (depths & DDBD_24) != 0,
+                        (depths & DDBD_32) != 0};
   return D3DENUMRET_CANCEL;
 }
 
-std::optional<HardwareDevice> FindHardwareDevice(DisplayPlatform& system, GUID* driver) {
+std::optional<RenderDepths> FindHardwareDevice(DisplayPlatform& platform, GUID* driver) {
   ComPtr<IDirectDraw7> directDraw;
-  if (FAILED(system.CreateEx(driver, IID_IDirectDraw7, directDraw.PutVoid())) || !directDraw) return {};
+  if (FAILED(platform.CreateEx(driver, IID_IDirectDraw7, directDraw.PutVoid())) || !directDraw) return {};
   ComPtr<IDirect3D7> direct3D = directDraw.As<IDirect3D7>(IID_IDirect3D7);
-  std::optional<HardwareDevice> found;
+  std::optional<RenderDepths> found;
   if (direct3D) direct3D->EnumDevices(&CollectHardwareDevice, &found);
   return found;
 }
@@ -123,12 +119,10 @@ void TDXDraw::SelectHardwareDriver() {
   // Without a list of drivers the current one is the only candidate.
   if (drivers.empty()) drivers.emplace_back();
   for (std::optional<GUID>& driver : drivers) {
-    std::optional<HardwareDevice> device = FindHardwareDevice(*platform_, driver ? &*driver : nullptr);
+    std::optional<RenderDepths> device = FindHardwareDevice(*platform_, driver ? &*driver : nullptr);
     if (!device) continue;
     driver_ = driver;
-    if (!display_.FixedBitCount) {
-      display_.SetBitCount(RenderableBitCount(display_.BitCount(), false, device->depths));
-    }
+    display_.SetBitCount(RenderableBitCount(display_.BitCount(), display_.FixedBitCount, *device));
     return;
   }
 }
