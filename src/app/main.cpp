@@ -6,6 +6,8 @@
 #include <optional>
 
 #include "display/library_cache.h"
+#include "flash/flash_probe.h"
+#include "flash/flash_warning.h"
 #include "flash/runtime/flash_player_control.h"
 #include "host/main_form.h"
 #include "ui/application.h"
@@ -40,6 +42,8 @@ int Run() {
     return 1;
   }
   dm::DirectXLibraries directX;
+  const bool flashPlayerProbed = dm::ProbeFlashPlayer();
+  const std::uint32_t flashPlayerVersion = flashPlayerProbed ? dm::ReadFlashPlayerVersion() : 0;
 
   std::unique_ptr<dm::TfrmMain> frmMain;
   try {
@@ -48,9 +52,12 @@ int Run() {
     application.ShowError(dm::ExceptionText(e));
     return 1;
   }
+  auto frmFlashWarning = std::make_unique<dm::TfrmFlashWarning>(frmMain->Handle());
   application.SetMainForm(frmMain.get());
   frmMain->Show();
+  if (dm::FlashPlayerTooOld(flashPlayerProbed, flashPlayerVersion)) frmFlashWarning->ShowCentredOn(frmMain->Handle());
   int code = application.Run();
+  frmFlashWarning.reset();
   frmMain.reset();
   return code;
 }
