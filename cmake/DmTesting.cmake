@@ -34,7 +34,7 @@ function(dm_add_fuzzer name)
   set(work "${CMAKE_CURRENT_BINARY_DIR}/${name}-corpus")
   add_test(NAME ${name}_short_run
            COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
-                   sh -c "rm -rf '${work}' && mkdir -p '${work}' && exec \"$0\" -max_total_time=${F_SECONDS} -print_final_stats=1 '${work}' '${F_CORPUS}'"
+                   sh -c "rm -rf '${work}' && mkdir -p '${work}' '${F_CORPUS}' && exec \"$0\" -max_total_time=${F_SECONDS} -print_final_stats=1 '${work}' '${F_CORPUS}'"
                    $<TARGET_FILE:${name}>)
   set_tests_properties(${name}_short_run PROPERTIES TIMEOUT 300)
   set_property(GLOBAL APPEND PROPERTY DM_FUZZERS "$<TARGET_FILE:${name}>|${F_CORPUS}")

@@ -38,7 +38,7 @@ build_windows() {
 
 build_native() {
   log "building the portable core natively (clang, sanitizers, fuzzers)"
-  cmake --preset native -S "$ROOT" -B "$NATIVE_BUILD" >/dev/null
+  cmake --preset native -S "$ROOT" -B "$NATIVE_BUILD" -DDM_LOADER_SEEDS="$WIN_BUILD/fuzz-seeds/loader" >/dev/null
   cmake --build "$NATIVE_BUILD"
 }
 
