@@ -45,11 +45,7 @@ class RequestDispatcherTest : public ::testing::Test {
   int reads = 0;
   RequestDispatcher dispatcher{std::make_unique<ScriptReader>(reads), actions};
 
-  Log Send(const std::wstring& request) {
-    actions.log.clear();
-    dispatcher.OnFlashCall(request);
-    return actions.log;
-  }
+  Log Send(const std::wstring& request) { return test::Send(dispatcher, actions, request); }
 };
 
 struct DispatchCase {

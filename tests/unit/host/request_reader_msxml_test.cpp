@@ -24,11 +24,7 @@ class MsxmlRequestTest : public ::testing::Test {
   test::RecordingActions actions;
   RequestDispatcher dispatcher{std::make_unique<MsxmlRequestReader>(), actions};
 
-  Log Send(const std::wstring& request) {
-    actions.log.clear();
-    dispatcher.OnFlashCall(request);
-    return actions.log;
-  }
+  Log Send(const std::wstring& request) { return test::Send(dispatcher, actions, request); }
 };
 
 struct RequestCase {

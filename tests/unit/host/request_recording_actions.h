@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/request_actions.h"
+#include "host/request_dispatcher.h"
 #include "ui/error.h"
 
 namespace dm::test {
@@ -44,5 +45,13 @@ class RecordingActions final : public RequestActions {
     if (failing.count(action)) throw Error(action + L" failed");
   }
 };
+
+// Sends one request and returns the actions it ran.
+inline std::vector<std::wstring> Send(RequestDispatcher& dispatcher, RecordingActions& actions,
+                                      const std::wstring& request) {
+  actions.log.clear();
+  dispatcher.OnFlashCall(request);
+  return actions.log;
+}
 
 }  // namespace dm::test
