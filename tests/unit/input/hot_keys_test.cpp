@@ -77,9 +77,7 @@ TEST(HotKeys, PressedKeysReachOnlyTheHotKeyMessage) {
     HotKeys keys;
     keys.ClaimContextMenuKey(main.Handle());
     keys.ClaimLockKey(main.Handle());
-    ShowWindow(focused.Handle(), SW_SHOW);
-    SetForegroundWindow(focused.Handle());
-    SetFocus(focused.Handle());
+    focused.Activate();
     for (BYTE key : c.keys) keybd_event(key, 0, 0, 0);
     for (auto key = c.keys.rbegin(); key != c.keys.rend(); ++key) keybd_event(*key, 0, KEYEVENTF_KEYUP, 0);
     PumpMessages(300);

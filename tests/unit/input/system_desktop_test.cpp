@@ -26,8 +26,7 @@ TEST(SystemDesktop, ChangesOnlyTheZOrder) {
   TestWindow main(WS_EX_TOPMOST, 100, 100);
   TestWindow other(0, 150, 150);
   ShowWindow(other.Handle(), SW_SHOWNOACTIVATE);
-  ShowWindow(main.Handle(), SW_SHOW);
-  SetForegroundWindow(main.Handle());
+  main.Activate();
   RECT mainBefore{}, otherBefore{};
   GetWindowRect(main.Handle(), &mainBefore);
   GetWindowRect(other.Handle(), &otherBefore);
@@ -49,9 +48,7 @@ TEST(SystemDesktop, ChangesOnlyTheZOrder) {
 
 TEST(SystemDesktop, FocusOnNoWindowTakesTheFocusAway) {
   TestWindow main;
-  ShowWindow(main.Handle(), SW_SHOW);
-  SetForegroundWindow(main.Handle());
-  SetFocus(main.Handle());
+  main.Activate();
   ASSERT_EQ(GetFocus(), main.Handle());
   SystemDesktop().SetFocus(0);
   EXPECT_EQ(GetFocus(), nullptr);
@@ -61,9 +58,7 @@ TEST(SystemDesktop, FocusOnNoWindowTakesTheFocusAway) {
 // (which would deactivate the host's window again while it handles its own deactivation).
 TEST(SystemDesktop, FocusOnAnotherThreadsWindowChangesNothing) {
   TestWindow main;
-  ShowWindow(main.Handle(), SW_SHOW);
-  SetForegroundWindow(main.Handle());
-  SetFocus(main.Handle());
+  main.Activate();
   ASSERT_EQ(GetFocus(), main.Handle());
 
   struct Other {

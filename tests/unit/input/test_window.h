@@ -26,6 +26,12 @@ class TestWindow {
   ~TestWindow() { DestroyWindow(handle_); }
 
   HWND Handle() const { return handle_; }
+  // Shows the window in the foreground with the keyboard focus, as the window the player works in.
+  void Activate() const {
+    ShowWindow(handle_, SW_SHOW);
+    SetForegroundWindow(handle_);
+    SetFocus(handle_);
+  }
   const std::vector<MSG>& Received() const { return received_; }
 
  private:
