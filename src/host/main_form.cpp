@@ -103,6 +103,15 @@ void TfrmMain::FormShow() {
   screenModes_.ChooseStartScreenMode();
 }
 
+void TfrmMain::FormShown() {
+  // Activation is kept from focusing anything, so the game takes the keyboard here: the player's keys
+  // (Escape included) work without a click on the stage first.
+  if (!gameFocused_) {
+    gameFocused_ = true;
+    SetFocus(ShockwaveFlashEx1->ControlWindow());
+  }
+}
+
 bool TfrmMain::FormCloseQuery() {
   bool canClose = FCloseAllowed;
   if (!FExitAsked && !FCloseAllowed) {

@@ -37,6 +37,7 @@ class TfrmMain final : public TDXForm, private RequestActions, private PauseHost
   LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
   bool DialogKey(WPARAM key) override;
   void FormShow() override;
+  void FormShown() override;
   bool FormCloseQuery() override;
   void FormClose() override;
   void FormKeyDown(WORD key) override;
@@ -86,6 +87,7 @@ class TfrmMain final : public TDXForm, private RequestActions, private PauseHost
   bool FExitAsked = false;
   bool FFirstShowDone = false;
   bool flashFollowsClient_ = false;
+  bool gameFocused_ = false;
 };
 
 }  // namespace dm

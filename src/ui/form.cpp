@@ -152,6 +152,11 @@ void Form::Show() {
   }
   ShowWindow(handle_, SW_SHOW);
   UpdateWindow(handle_);
+  try {
+    FormShown();
+  } catch (...) {
+    Application::Instance().ReportCurrentException();
+  }
 }
 
 void Form::Hide() {

@@ -75,6 +75,8 @@ class Form {
   LRESULT DefaultHandler(UINT message, WPARAM wParam, LPARAM lParam);
 
   virtual void FormShow() {}
+  // After the window has become visible (FormShow runs before, while it is still hidden).
+  virtual void FormShown() {}
   virtual bool FormCloseQuery() { return true; }
   virtual void FormClose() {}
   virtual void FormKeyDown(WORD /*key*/) {}
