@@ -17,10 +17,14 @@ inline const wchar_t kAlphabet[] = L"<>&;\"'/=!?-[]#x:a0 \r\n\t\xFFFF\xD800\xDC0
 
 class Mutator {
  public:
-  // largeText: the longest content of the "large but allowed" requests; oversized: whether some
-  // requests go beyond the length limit.
-  Mutator(unsigned seed, std::vector<std::wstring> arguments, std::size_t largeText = 50000, bool oversized = true)
-      : random_(seed), arguments_(std::move(arguments)), largeText_(largeText), oversized_(oversized) {}
+  struct Sizes {
+    int deepest = 3000;             // levels of the deeply nested requests
+    std::size_t largeText = 50000;  // content of the large but allowed requests
+    bool oversized = true;          // now and then a request beyond the length limit
+  };
+  Mutator(unsigned seed, std::vector<std::wstring> arguments, Sizes sizes)
+      : random_(seed), arguments_(std::move(arguments)), sizes_(sizes) {}
+  Mutator(unsigned seed, std::vector<std::wstring> arguments) : Mutator(seed, std::move(arguments), Sizes{}) {}
 
   std::wstring Next() {
     std::wstring request = Seed();
@@ -68,7 +72,7 @@ class Mutator {
         request = WrapRequest(request, L"outer");
         break;
       case 6: {  // deep nesting, outside the request or inside its argument
-        int depth = Below(3000) + 1;
+        int depth = Below(static_cast<std::size_t>(sizes_.deepest)) + 1;
         std::wstring open, close;
         for (int i = 0; i < depth; ++i) open += L"<n>", close += L"</n>";
         if (Below(2))
@@ -78,10 +82,10 @@ class Mutator {
         break;
       }
       case 7:  // oversized: just above the limit now and then, large but allowed otherwise
-        if (oversized_ && Below(200) == 0)
+        if (sizes_.oversized && Below(200) == 0)
           request += std::wstring(kMaxRequestLength, L'x');
         else
-          request = WrapRequest(L"<data fileName=\"big\">" + std::wstring(Below(largeText_), L'y') + L"</data>");
+          request = WrapRequest(L"<data fileName=\"big\">" + std::wstring(Below(sizes_.largeText), L'y') + L"</data>");
         break;
       default:  // a seed of another command spliced in
         request.insert(Below(size + 1), Seed());
@@ -91,8 +95,7 @@ class Mutator {
 
   std::mt19937 random_;
   std::vector<std::wstring> arguments_;
-  std::size_t largeText_;
-  bool oversized_;
+  Sizes sizes_;
 };
 
 }  // namespace dm::test
