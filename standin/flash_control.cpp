@@ -20,6 +20,7 @@ namespace {
 
 constexpr wchar_t kStageClass[] = L"FlashStandinStage";
 constexpr wchar_t kServiceClass[] = L"FlashStandinService";
+constexpr wchar_t kChannelClass[] = L"FlashStandinChannel";
 constexpr UINT kCommandsArrived = WM_APP + 1;
 constexpr std::uintmax_t kMaxMovieBytes = 16 * 1024 * 1024;
 constexpr wchar_t kTourVariable[] = L"DM_DEMO_TOUR";
@@ -37,9 +38,12 @@ void RegisterWindowClasses() {
   stage.lpfnWndProc = DefWindowProcW;
   service.lpfnWndProc = DefWindowProcW;
   service.lpszClassName = kServiceClass;
+  WNDCLASSEXW channel = service;
+  channel.lpszClassName = kChannelClass;
   // Already registered by an earlier control of this process: fine.
   RegisterClassExW(&stage);
   RegisterClassExW(&service);
+  RegisterClassExW(&channel);
 }
 
 bool IsInputMessage(UINT message) {
@@ -93,6 +97,73 @@ HRESULT GuardCom(const std::function<HRESULT()>& body) noexcept {
     return E_FAIL;
   }
 }
+
+}  // namespace
+
+// ---------------------------------------------------------------- test channel
+
+namespace {
+
+// One channel per process, for all controls in it: a container may create and drop a control
+// (to probe for it) before it creates the one it keeps. Commands go to the newest live control.
+// Once connected the channel stays for the life of the process, and the module is pinned so that
+// its reader thread is never stopped from inside the loader.
+class ChannelHub {
+ public:
+  static ChannelHub& Instance() {
+    static ChannelHub hub;
+    return hub;
+  }
+
+  void Attach(FlashControl* control) {
+    controls_.push_back(control);
+    if (window_) return;
+    window_ = CreateWindowExW(0, kChannelClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, ModuleInstance(), nullptr);
+    if (!window_) return;
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Proc));
+    channel_ = TestChannel::Connect(window_, kCommandsArrived);
+    if (!channel_) return;
+    HMODULE pinned = nullptr;
+    GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       reinterpret_cast<LPCWSTR>(&ChannelHub::Instance), &pinned);
+    channel_->Send({L"hello", NumberField(GetCurrentProcessId())});
+  }
+
+  void Detach(FlashControl* control) { std::erase(controls_, control); }
+
+  void Send(const Record& record) {
+    if (channel_) channel_->Send(record);
+  }
+
+ private:
+  static LRESULT CALLBACK Proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message != kCommandsArrived) return DefWindowProcW(window, message, wParam, lParam);
+    try {
+      Instance().HandleCommands();
+    } catch (...) {
+      // Never unwind into the container's message loop.
+    }
+    return 0;
+  }
+
+  void HandleCommands() {
+    if (!channel_) return;
+    for (const Record& command : channel_->TakeCommands()) {
+      if (command.size() < 2) continue;
+      if (controls_.empty()) {
+        Send({L"error", command[1], L"No control exists."});
+        continue;
+      }
+      FlashControl* control = controls_.back();
+      ComPtr<IOleObject> keepAlive(static_cast<IOleObject*>(control));
+      control->HandleCommand(command);
+    }
+  }
+
+  HWND window_ = nullptr;
+  std::unique_ptr<TestChannel> channel_;
+  std::vector<FlashControl*> controls_;  // live controls, newest last
+};
 
 }  // namespace
 
@@ -182,14 +253,13 @@ FlashControl::FlashControl() {
   if (service_) {
     SetWindowLongPtrW(service_, kControlSlot, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(service_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ServiceProc));
-    channel_ = TestChannel::Connect(service_, kCommandsArrived);
   }
-  Log({L"hello", NumberField(GetCurrentProcessId())});
+  ChannelHub::Instance().Attach(this);
 }
 
 FlashControl::~FlashControl() {
+  ChannelHub::Instance().Detach(this);
   InPlaceDeactivate();
-  channel_.reset();
   if (service_) DestroyWindow(service_);
   ReleaseModuleReference();
 }
@@ -795,12 +865,10 @@ LRESULT CALLBACK FlashControl::StageProc(HWND window, UINT message, WPARAM wPara
 
 LRESULT CALLBACK FlashControl::ServiceProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* control = reinterpret_cast<FlashControl*>(GetWindowLongPtrW(window, kControlSlot));
-  if (!control || (message != kCommandsArrived && message != WM_TIMER))
-    return DefWindowProcW(window, message, wParam, lParam);
+  if (!control || message != WM_TIMER) return DefWindowProcW(window, message, wParam, lParam);
   ComPtr<IOleObject> keepAlive(control);
   try {
-    if (message == kCommandsArrived) control->HandleCommands();
-    else control->RunTimer(wParam);
+    control->RunTimer(wParam);
   } catch (...) {
     // As above: never unwind into the container.
   }
@@ -809,14 +877,7 @@ LRESULT CALLBACK FlashControl::ServiceProc(HWND window, UINT message, WPARAM wPa
 
 // ---------------------------------------------------------------- test channel
 
-void FlashControl::Log(Record record) {
-  if (channel_) channel_->Send(record);
-}
-
-void FlashControl::HandleCommands() {
-  if (!channel_) return;
-  for (const Record& command : channel_->TakeCommands()) HandleCommand(command);
-}
+void FlashControl::Log(Record record) { ChannelHub::Instance().Send(record); }
 
 void FlashControl::HandleCommand(const Record& command) {
   if (command.size() < 2) return;

@@ -63,6 +63,9 @@ class FlashControl final : public IOleObject,
  public:
   static HRESULT Create(REFIID iid, void** out);
 
+  // Carries out a test-channel command on this control's thread; replies through the channel.
+  void HandleCommand(const Record& command);
+
   // IUnknown
   STDMETHODIMP QueryInterface(REFIID iid, void** out) override;
   STDMETHODIMP_(ULONG) AddRef() override;
@@ -165,8 +168,6 @@ class FlashControl final : public IOleObject,
   HRESULT PropertyPut(DISPID dispid, const VARIANT& value);
 
   void Log(Record record);
-  void HandleCommands();
-  void HandleCommand(const Record& command);
   void RunTimer(UINT_PTR id);
   void Paint(HDC dc, const RECT& bounds) const;
   void OnStageMessage(UINT message, WPARAM wParam, LPARAM lParam);
@@ -182,8 +183,7 @@ class FlashControl final : public IOleObject,
   DWORD viewAspects_ = 0, viewFlags_ = 0;
   SIZEL extent_{27093, 20320};
   HWND stage_ = nullptr;  // destroyed by us or, with its parent, by the container
-  HWND service_ = nullptr;  // message-only window: timers and channel commands
-  std::unique_ptr<TestChannel> channel_;
+  HWND service_ = nullptr;  // message-only window for the movie's timers
   std::map<DISPID, Variant> properties_;
   std::wstring movieUrl_;
   std::wstring note_;  // shown instead of a movie (a real SWF, an unreadable or invalid script)

@@ -1,5 +1,7 @@
 #include "standin/test_channel.h"
 
+#include "standin/pipe_io.h"
+
 #include <string>
 #include <utility>
 
@@ -36,19 +38,7 @@ TestChannel::~TestChannel() {
 void TestChannel::Send(const Record& record) {
   ScopedLock hold(writeLock_);
   if (broken_) return;
-  const std::string bytes = EncodeRecord(record);
-  OVERLAPPED overlapped{};
-  overlapped.hEvent = writeDone_.get();
-  ResetEvent(writeDone_.get());
-  DWORD written = 0;
-  BOOL ok = WriteFile(pipe_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), nullptr, &overlapped);
-  if (!ok && GetLastError() == ERROR_IO_PENDING) {
-    if (WaitForSingleObject(writeDone_.get(), kWriteTimeoutMs) != WAIT_OBJECT_0) CancelIoEx(pipe_.get(), &overlapped);
-    ok = GetOverlappedResult(pipe_.get(), &overlapped, &written, TRUE);
-  } else if (ok) {
-    ok = GetOverlappedResult(pipe_.get(), &overlapped, &written, TRUE);
-  }
-  if (!ok || written != bytes.size()) broken_ = true;
+  if (!WritePipe(pipe_.get(), writeDone_.get(), EncodeRecord(record), kWriteTimeoutMs)) broken_ = true;
 }
 
 std::deque<Record> TestChannel::TakeCommands() {

@@ -18,7 +18,7 @@ inline constexpr wchar_t kChannelVariable[] = L"DM_STANDIN_CHANNEL";
 
 class TestChannel {
  public:
-  static constexpr DWORD kWriteTimeoutMs = 3000;
+  static constexpr DWORD kWriteTimeoutMs = 3000;  // for each piece of a record
 
   // nullptr when the variable is not set or the pipe cannot be opened (no test listens).
   // `wake` is posted to `window` whenever commands arrive.

@@ -154,9 +154,8 @@ struct HostProcess::State {
   bool FindHost() {
     if (host) return true;
     DWORD id = 0;
-    const auto records = channel.Records();
-    for (const Record& record : records)
-      if (record[0] == L"hello" && record.size() > 1) id = static_cast<DWORD>(Number(record[1]));
+    if (auto hello = channel.Find([](const Record& r) { return r[0] == L"hello" && r.size() > 1; }, 0))
+      id = static_cast<DWORD>(Number(channel.At(*hello)[1]));
     if (!id && explorerId) {
       UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
       PROCESSENTRY32W entry{};
@@ -193,20 +192,14 @@ struct HostProcess::State {
   // The first record of `kind` that matches and is not in `consumed`; it is consumed.
   std::optional<std::size_t> Take(const wchar_t* kind, const std::function<bool(const Record&)>& match,
                                    std::set<std::size_t>& consumed, Timeout timeout) {
-    std::size_t next = 0;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-      const auto records = channel.Records();
-      for (std::size_t i = next; i < records.size(); ++i)
-        if (records[i][0] == kind && !consumed.count(i) && match(records[i])) {
-          consumed.insert(i);
-          return i;
-        }
-      next = records.size();
-      const auto now = std::chrono::steady_clock::now();
-      if (now >= deadline) return std::nullopt;
-      channel.WaitFor([](const Record&) { return true; }, next,
-                      std::chrono::duration_cast<Timeout>(deadline - now));
+    auto wanted = [&](const Record& record) { return record[0] == kind && match(record); };
+    for (std::size_t from = 0;;) {
+      const auto left = std::chrono::duration_cast<Timeout>(deadline - std::chrono::steady_clock::now());
+      const auto found = channel.WaitFor(wanted, from, std::max(left, Timeout::zero()));
+      if (!found) return std::nullopt;
+      if (consumed.insert(*found).second) return found;
+      from = *found + 1;
     }
   }
 };
@@ -285,12 +278,14 @@ namespace {
 // The FlashCall a request command fired, found in the log by its request text.
 FiredEvent DeliveredRequest(const StandinChannel& channel, const Record& reply, const std::wstring& request) {
   FiredEvent event{0, 197, L"FlashCall", request, HexResult(Field(reply, 0)), Field(reply, 1) == L"1"};
-  const auto records = channel.Records();
-  for (std::size_t i = records.size(); i-- > 0;)
-    if (records[i][0] == L"event" && records[i].size() > 3 && records[i][3] == request) {
+  // The event is logged just before the reply, after whatever the host did while handling it.
+  for (std::size_t i = channel.Count(); i-- > 0;) {
+    const Record record = channel.At(i);
+    if (record[0] == L"event" && record.size() > 3 && record[3] == request) {
       event.sequence = i;
       break;
     }
+  }
   return event;
 }
 
@@ -325,7 +320,7 @@ MovieCall HostProcess::WaitForCall(std::wstring_view name, Timeout timeout) {
                             state_->consumedCalls, timeout);
   if (!found)
     throw Error(L"The movie got no call of " + std::wstring(name) + L" in time." + Describe(Calls()));
-  return ToCall(*found, state_->channel.Records()[*found]);
+  return ToCall(*found, state_->channel.At(*found));
 }
 
 void HostProcess::ExpectNoCall(std::wstring_view name, Timeout period) {
@@ -339,13 +334,13 @@ ControlMessage HostProcess::WaitForMessage(UINT message, Timeout timeout) {
   auto found = state_->Take(L"message", [&](const Record& r) { return r.size() > 1 && r[1] == wanted; },
                             state_->consumedMessages, timeout);
   if (!found) throw Error(L"The control's window got no message " + wanted + L" in time.");
-  return ToMessage(*found, state_->channel.Records()[*found]);
+  return ToMessage(*found, state_->channel.At(*found));
 }
 
 MovieLoad HostProcess::WaitForMovieLoad(Timeout timeout) {
   auto found = state_->Take(L"load", [](const Record&) { return true; }, state_->consumedLoads, timeout);
   if (!found) throw Error(L"The host did not load a movie in time.");
-  return ToLoad(*found, state_->channel.Records()[*found]);
+  return ToLoad(*found, state_->channel.At(*found));
 }
 
 WindowFacts HostProcess::MainWindow(Timeout timeout) {

@@ -6,6 +6,7 @@
 #include <thread>
 #include <utility>
 
+#include "standin/pipe_io.h"
 #include "ui/error.h"
 
 namespace dm::e2e {
@@ -138,6 +139,24 @@ std::vector<Record> StandinChannel::Records() const {
   return state_->records;
 }
 
+std::size_t StandinChannel::Count() const {
+  std::lock_guard hold(state_->lock);
+  return state_->records.size();
+}
+
+Record StandinChannel::At(std::size_t index) const {
+  std::lock_guard hold(state_->lock);
+  return state_->records.at(index);
+}
+
+std::optional<std::size_t> StandinChannel::Find(const std::function<bool(const Record&)>& match,
+                                                std::size_t from) const {
+  std::lock_guard hold(state_->lock);
+  for (std::size_t i = from; i < state_->records.size(); ++i)
+    if (match(state_->records[i])) return i;
+  return std::nullopt;
+}
+
 bool StandinChannel::PeerGone() const {
   std::lock_guard hold(state_->lock);
   return state_->gone;
@@ -147,22 +166,10 @@ std::optional<std::size_t> StandinChannel::WaitFor(const std::function<bool(cons
                                                    std::chrono::milliseconds timeout) {
   const auto deadline = std::chrono::steady_clock::now() + timeout;
   for (;;) {
-    {
-      std::unique_lock hold(state_->lock);
-      for (std::size_t i = from; i < state_->records.size(); ++i) {
-        const Record record = state_->records[i];
-        hold.unlock();
-        if (match(record)) return i;
-        hold.lock();
-      }
-      from = std::max(from, state_->records.size());
-    }
-    if (!WaitPumping(state_->changed.get(), deadline)) {
-      std::lock_guard hold(state_->lock);
-      for (std::size_t i = from; i < state_->records.size(); ++i)
-        if (match(state_->records[i])) return i;
-      return std::nullopt;
-    }
+    const std::size_t seen = Count();
+    if (auto found = Find(match, from)) return found;
+    from = std::max(from, seen);
+    if (!WaitPumping(state_->changed.get(), deadline)) return Find(match, from);
   }
 }
 
@@ -179,16 +186,7 @@ Record StandinChannel::Command(const std::wstring& verb, const Record& arguments
   {
     std::lock_guard hold(state_->writeLock);
     UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    OVERLAPPED overlapped{};
-    overlapped.hEvent = done.get();
-    DWORD written = 0;
-    BOOL ok = WriteFile(state_->pipe.get(), bytes.data(), static_cast<DWORD>(bytes.size()), nullptr, &overlapped);
-    if (!ok && GetLastError() == ERROR_IO_PENDING) {
-      if (WaitForSingleObject(done.get(), static_cast<DWORD>(timeout.count())) != WAIT_OBJECT_0)
-        CancelIoEx(state_->pipe.get(), &overlapped);
-      ok = TRUE;
-    }
-    if (!ok || !GetOverlappedResult(state_->pipe.get(), &overlapped, &written, TRUE) || written != bytes.size())
+    if (!done || !standin::WritePipe(state_->pipe.get(), done.get(), bytes, static_cast<DWORD>(timeout.count())))
       throw Error(L"Cannot send the command " + verb + L" to the stand-in.");
   }
   const auto deadline = std::chrono::steady_clock::now() + timeout;

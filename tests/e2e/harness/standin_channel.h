@@ -29,9 +29,14 @@ class StandinChannel {
 
   // Every record logged so far except replies, in order; the index is the record's sequence.
   std::vector<standin::Record> Records() const;
+  std::size_t Count() const;
+  standin::Record At(std::size_t index) const;
+  // The index of the first record at or after `from` that matches, without waiting. `match` runs
+  // under the channel's lock: it must not call the channel.
+  std::optional<std::size_t> Find(const std::function<bool(const standin::Record&)>& match, std::size_t from) const;
   bool PeerGone() const;  // the stand-in connected and went away
 
-  // The index of the first record at or after `from` that matches; nullopt after the timeout.
+  // As Find, waiting up to `timeout` for a record that matches; nullopt after the timeout.
   std::optional<std::size_t> WaitFor(const std::function<bool(const standin::Record&)>& match, std::size_t from,
                                      std::chrono::milliseconds timeout);
 
