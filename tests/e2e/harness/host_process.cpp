@@ -210,7 +210,7 @@ HostProcess::HostProcess(HostOptions options) : state_(std::make_unique<State>()
   RequireAppDataRedirect();
   s.root = NewTempRoot();
   s.appFolder = s.root / L"app";
-  s.appDataFolder = s.root / L"appdata";
+  s.appDataFolder = s.root / s.options.appDataName;
   std::filesystem::create_directories(s.appFolder);
   std::filesystem::create_directories(s.appDataFolder);
   if (!s.options.dataFiles.empty()) {

@@ -51,6 +51,9 @@ struct HostOptions {
   // Files put into the player data folder (AppData\Wendrake\Driftmarrow\) before the host starts:
   // file name and exact bytes.
   std::vector<std::pair<std::wstring, std::string>> dataFiles;
+  // Name of the run's application-data folder inside its temporary root: the data folder's path
+  // can carry characters that need care on their way to the movie.
+  std::wstring appDataName = L"appdata";
   // Wait in the constructor until the stand-in control has been created and has connected. Turn
   // off for runs where the host is expected not to get that far; WaitForExit still works.
   bool waitForControl = true;

@@ -1,6 +1,8 @@
 // The end of a run is a negotiation with the movie; these runs check it from the movie's side.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "tests/e2e/harness/host_process.h"
 
 namespace dm::e2e {
@@ -65,6 +67,20 @@ TEST(HostLifecycle, TheSessionEndQueryGetsTheCloseTestsAnswer) {
   EXPECT_EQ(host.QueryEndSession(), FALSE);
   host.ExpectNoCall(L"externalExit", 1000ms);
   EXPECT_FALSE(host.HasExited());
+}
+
+TEST(HostLifecycle, SetAppPathTellsTheMovieTheDataFolderOnceEvenWithAnAmpersandInIt) {
+  for (const wchar_t* name : {L"appdata", L"Tom & Ann's data"}) {
+    HostOptions options = WithGameMovie();
+    options.appDataName = name;
+    HostProcess host(options);
+    MovieCall setAppPath = host.WaitForCall(L"setAppPath");
+    std::wstring folder = host.PlayerDataFolder().wstring();
+    std::replace(folder.begin(), folder.end(), L'\\', L'/');
+    EXPECT_TRUE(setAppPath.succeeded) << name;
+    EXPECT_EQ(setAppPath.argument, L"file:///" + folder) << name;
+    host.ExpectNoCall(L"setAppPath", 500ms);
+  }
 }
 
 TEST(HostLifecycle, TheFirstShowGivesA1024By768ClientAreaWithASingleBorder) {
