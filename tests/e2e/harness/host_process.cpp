@@ -430,4 +430,16 @@ std::string GameMovie() {
          "callback rightclick\n";
 }
 
+std::size_t HostProcess::CallCount(std::wstring_view name) const {
+  std::size_t count = 0;
+  for (const MovieCall& call : Calls()) count += call.name == name;
+  return count;
+}
+
+HostOptions GameMovieOptions() {
+  HostOptions options;
+  options.movie = GameMovie();
+  return options;
+}
+
 }  // namespace dm::e2e

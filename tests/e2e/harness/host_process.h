@@ -148,6 +148,8 @@ class HostProcess {
 
   // ---- what the movie received (consuming waits: each record is handed out once per kind of wait)
   std::vector<MovieCall> Calls() const;
+  // How many calls of NAME the movie has received so far.
+  std::size_t CallCount(std::wstring_view name) const;
   // The next call of NAME not yet returned by WaitForCall.
   MovieCall WaitForCall(std::wstring_view name, Timeout timeout = kDefaultTimeout);
   // Throws when a call of NAME beyond those already returned arrives within `period`.
@@ -189,5 +191,7 @@ class HostProcess {
 // calls (setAppPath, externalExit, externalPause, externalUnPause, externalEscape, checkFullScreen,
 // rightclick), answers each with nothing, and answers externalExit by sending <exit/> inside the call.
 std::string GameMovie();
+// Options for a run of the host with GameMovie().
+HostOptions GameMovieOptions();
 
 }  // namespace dm::e2e

@@ -10,29 +10,17 @@ namespace {
 
 using namespace std::chrono_literals;
 
-size_t CountCalls(const HostProcess& host, std::wstring_view name) {
-  size_t count = 0;
-  for (const MovieCall& call : host.Calls()) count += call.name == name;
-  return count;
-}
-
-HostOptions WithGameMovie() {
-  HostOptions options;
-  options.movie = GameMovie();
-  return options;
-}
-
 TEST(HostLifecycle, WithoutAMovieTheFirstCloseEndsTheRun) {
   HostOptions options;
   HostProcess host(options);
   EXPECT_TRUE(host.MainWindow().visible);
   host.Close();
   ASSERT_TRUE(host.WaitForExit().has_value());
-  EXPECT_EQ(CountCalls(host, L"externalExit"), 0u);
+  EXPECT_EQ(host.CallCount(L"externalExit"), 0u);
 }
 
 TEST(HostLifecycle, TheFirstCloseAsksTheMovieOnceAndTheMoviesExitEndsTheRun) {
-  HostProcess host(WithGameMovie());
+  HostProcess host(GameMovieOptions());
   host.ChangeMovie(L"callback externalExit\n");  // the movie hears the wish and answers later
   host.Close();
   MovieCall exitWish = host.WaitForCall(L"externalExit");
@@ -46,21 +34,21 @@ TEST(HostLifecycle, TheFirstCloseAsksTheMovieOnceAndTheMoviesExitEndsTheRun) {
 }
 
 TEST(HostLifecycle, AMovieThatAnswersInsideTheCallClosesInOneGo) {
-  HostProcess host(WithGameMovie());
+  HostProcess host(GameMovieOptions());
   host.Close();
   host.WaitForCall(L"externalExit");
   EXPECT_TRUE(host.WaitForExit().has_value());
 }
 
 TEST(HostLifecycle, AMovieThatCannotBeAskedLetsTheWindowCloseAtOnce) {
-  HostProcess host(WithGameMovie());
+  HostProcess host(GameMovieOptions());
   host.UnregisterCallback(L"externalExit");
   host.Close();
   EXPECT_TRUE(host.WaitForExit().has_value());
 }
 
 TEST(HostLifecycle, TheSessionEndQueryGetsTheCloseTestsAnswer) {
-  HostProcess host(WithGameMovie());
+  HostProcess host(GameMovieOptions());
   host.ChangeMovie(L"callback externalExit\n");
   EXPECT_EQ(host.QueryEndSession(), FALSE);
   host.WaitForCall(L"externalExit");
@@ -71,7 +59,7 @@ TEST(HostLifecycle, TheSessionEndQueryGetsTheCloseTestsAnswer) {
 
 TEST(HostLifecycle, SetAppPathTellsTheMovieTheDataFolderOnceEvenWithAnAmpersandInIt) {
   for (const wchar_t* name : {L"appdata", L"Tom & Ann's data"}) {
-    HostOptions options = WithGameMovie();
+    HostOptions options = GameMovieOptions();
     options.appDataName = name;
     HostProcess host(options);
     MovieCall setAppPath = host.WaitForCall(L"setAppPath");
@@ -84,7 +72,7 @@ TEST(HostLifecycle, SetAppPathTellsTheMovieTheDataFolderOnceEvenWithAnAmpersandI
 }
 
 TEST(HostLifecycle, TheFirstShowGivesA1024By768ClientAreaWithASingleBorder) {
-  HostProcess host(WithGameMovie());
+  HostProcess host(GameMovieOptions());
   WindowFacts window = host.MainWindow();
   EXPECT_EQ(window.caption, L"Driftmarrow");
   EXPECT_EQ(window.clientRect.right - window.clientRect.left, 1024);
@@ -96,7 +84,7 @@ TEST(HostLifecycle, TheFirstShowGivesA1024By768ClientAreaWithASingleBorder) {
 }
 
 TEST(HostLifecycle, ARightButtonPressOnTheWindowItselfDoesNothing) {
-  HostProcess host(WithGameMovie());
+  HostProcess host(GameMovieOptions());
   host.PostToMainWindow(WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(5, 5));
   host.ExpectNoCall(L"rightclick", 1000ms);
 }

@@ -11,12 +11,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-HostOptions WithGameMovie() {
-  HostOptions options;
-  options.movie = GameMovie();
-  return options;
-}
-
 // The file's lines after the signature line the host adds on saving.
 std::string WithoutSignature(const std::string& bytes) {
   auto lineEnd = bytes.find("\r\n");
@@ -24,7 +18,7 @@ std::string WithoutSignature(const std::string& bytes) {
 }
 
 TEST(HostRequests, TheFunctionNameMakesNoDifferenceAndOddCommandsDoNothing) {
-  HostProcess host(WithGameMovie());
+  HostProcess host(GameMovieOptions());
   host.SendRequest(L"saveGame", L"<data fileName=\"one\">Tom &amp; Ann</data>");
   host.SendRequest(L"somethingElse", L"<data fileName=\"two\">Tom &amp; Ann</data>");
   // Case-sensitive names, a declaration or a comment first, a second string argument: none saves.
@@ -45,14 +39,14 @@ TEST(HostRequests, TheFunctionNameMakesNoDifferenceAndOddCommandsDoNothing) {
 }
 
 TEST(HostRequests, AnExitRequestClosesTheWindowWithoutAClosePrompt) {
-  HostProcess host(WithGameMovie());
+  HostProcess host(GameMovieOptions());
   host.SendRequest(L"quit", L"<exit/>");
   EXPECT_TRUE(host.WaitForExit().has_value());
   for (const MovieCall& call : host.Calls()) EXPECT_NE(call.name, L"externalExit");
 }
 
 TEST(HostRequests, TenThousandMutatedRequestsLeaveTheHostUpAndWorking) {
-  HostProcess host(WithGameMovie());
+  HostProcess host(GameMovieOptions());
   // No "exit" or "fullscreen" among the seeds: they end the run or switch the display, which would
   // measure something else. Everything else the movie sends is there, and mutants of all of it. The
   // requests stay small (nesting just past the parsers' depth limits, no oversized ones until the

@@ -2,7 +2,6 @@
 // Ctrl press of full-screen play.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <thread>
 
@@ -14,19 +13,8 @@ namespace {
 
 using namespace std::chrono_literals;
 
-HostOptions WithGameMovie() {
-  HostOptions options;
-  options.movie = GameMovie();
-  return options;
-}
-
-size_t CountCalls(const HostProcess& host, std::wstring_view name) {
-  auto calls = host.Calls();
-  return static_cast<size_t>(std::count_if(calls.begin(), calls.end(), [&](const MovieCall& c) { return c.name == name; }));
-}
-
 TEST(FocusPause, AnotherProgramTakingTheForegroundPausesAndHandingItBackUnpauses) {
-  HostProcess host(WithGameMovie());
+  HostProcess host(GameMovieOptions());
   EXPECT_EQ(host.WaitForCall(L"externalUnPause").argument, L"\"unpause\"");  // first shown and activated
   const HWND main = host.MainWindow().hwnd;
 
@@ -34,23 +22,23 @@ TEST(FocusPause, AnotherProgramTakingTheForegroundPausesAndHandingItBackUnpauses
   EXPECT_EQ(host.WaitForCall(L"externalPause").argument, L"\"pause\"");
   host.WaitForCall(L"externalUnPause");
   EXPECT_TRUE(host.MainWindow().foreground);
-  EXPECT_EQ(CountCalls(host, L"externalPause"), 1u);
+  EXPECT_EQ(host.CallCount(L"externalPause"), 1u);
 }
 
 // Wine keeps a minimized window in the foreground when no other window takes it, so the pause of the
 // foreground loss may not come; the system command's pause and the one-time pause of the
 // once-a-second check do.
 TEST(FocusPause, MinimizePausesAndTheFirstMinimizeOfTheRunOnceMore) {
-  HostProcess host(WithGameMovie());
+  HostProcess host(GameMovieOptions());
   host.WaitForCall(L"externalUnPause");
 
   auto minimize = [&] {
-    const size_t before = CountCalls(host, L"externalPause");
+    const size_t before = host.CallCount(L"externalPause");
     host.PostToMainWindow(WM_SYSCOMMAND, SC_MINIMIZE);
     host.WaitForCall(L"externalPause");
     std::this_thread::sleep_for(3s);  // the check runs every second
     EXPECT_TRUE(host.MainWindow().iconic);
-    return CountCalls(host, L"externalPause") - before;
+    return host.CallCount(L"externalPause") - before;
   };
   auto restore = [&] {
     host.PostToMainWindow(WM_SYSCOMMAND, SC_RESTORE);
@@ -66,7 +54,7 @@ TEST(FocusPause, MinimizePausesAndTheFirstMinimizeOfTheRunOnceMore) {
 }
 
 TEST(FocusPause, FullScreenInTheForegroundSimulatesUserActivity) {
-  HostProcess host(WithGameMovie());
+  HostProcess host(GameMovieOptions());
   host.WaitForCall(L"externalUnPause");
   host.SendRequest(L"toggle", L"<fullscreen/>");
   for (int i = 0; i < 100 && host.MainWindow().screenWidth != 1024; ++i) std::this_thread::sleep_for(50ms);
