@@ -1,28 +1,15 @@
 #pragma once
-// Request texts as the Flash control wraps a movie's call with one string argument.
+// Request texts as the Flash control wraps a movie's call with one string argument: the stand-in
+// control's own wrapping, so tests and the stand-in cannot drift apart.
 #include <string>
 #include <string_view>
 
+#include "standin/invoke_xml.h"
+
 namespace dm::test {
 
-inline std::wstring EscapeArgument(std::wstring_view argument) {
-  std::wstring escaped;
-  for (wchar_t c : argument) {
-    switch (c) {
-      case L'&': escaped += L"&amp;"; break;
-      case L'<': escaped += L"&lt;"; break;
-      case L'>': escaped += L"&gt;"; break;
-      case L'"': escaped += L"&quot;"; break;
-      case L'\'': escaped += L"&apos;"; break;
-      default: escaped += c; break;
-    }
-  }
-  return escaped;
-}
-
 inline std::wstring WrapRequest(std::wstring_view argument, std::wstring_view function = L"save") {
-  return L"<invoke name=\"" + std::wstring(function) + L"\" returntype=\"xml\"><arguments><string>" +
-         EscapeArgument(argument) + L"</string></arguments></invoke>";
+  return standin::RequestXml(function, argument);
 }
 
 }  // namespace dm::test
