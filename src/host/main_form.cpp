@@ -75,7 +75,6 @@ void TfrmMain::FormCreate() {
   hotKeys_->ClaimContextMenuKey(Handle());
   SetBorderStyle(BorderStyle::Single);
   SetStayOnTop(false);
-  screenModes_.RecordDesktopSize();
   LoadMovie();
   playerData_.PreparePlayerDataFolder();
   playerData_.VerifyPlayerFiles();

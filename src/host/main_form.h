@@ -75,6 +75,7 @@ class TfrmMain final : public TDXForm, private RequestActions, private PauseHost
   Timer Timer2{1000, true};
   Timer tmrUserActivity{20000, false};
   PlayerData playerData_;
+  // Takes the desktop size as it is built, just before FormCreate runs.
   ScreenModes screenModes_;
   RequestDispatcher requests_;
   EscapeReporter escapeReporter_;
