@@ -1,7 +1,10 @@
 # Test, fuzzing and benchmark helpers shared by every folder.
 #
-#   dm_add_gtest(NAME SOURCES ... [LIBS ...])       GoogleTest executable; one CTest test per case.
+#   dm_add_gtest(NAME [SERIAL] SOURCES ... [LIBS ...])
+#                                                  GoogleTest executable; one CTest test per case.
 #                                                  Windows build: runs under Wine. Native build: under the sanitizers.
+#                                                  SERIAL: no other test runs beside its cases (they change
+#                                                  the display mode, which Wine shares across the server).
 #   dm_add_fuzzer(NAME SOURCES ... [LIBS ...] CORPUS dir [SECONDS n])
 #                                                  libFuzzer target (native sanitizer build only) and a short CTest run.
 #   dm_add_benchmark(NAME SOURCES ... [LIBS ...])  Google Benchmark program (native build only); run by scripts/bench.
@@ -12,11 +15,11 @@ add_subdirectory(/usr/src/googletest "${CMAKE_BINARY_DIR}/googletest" EXCLUDE_FR
 include(GoogleTest)
 
 function(dm_add_gtest name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "SERIAL" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} dm_warnings GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 120
-                       PROPERTIES TIMEOUT 300)
+                       PROPERTIES TIMEOUT 300 RUN_SERIAL ${T_SERIAL})
 endfunction()
 
 function(dm_add_fuzzer name)
