@@ -63,6 +63,32 @@ TEST(WaveScaling, ScalesSignedSamplesTowardZero) {
   }
 }
 
+// Every sample value at every volume, in a buffer long enough for the block-wise path, starting at an odd
+// address and ending in a partial block, against the rule computed here sample by sample.
+TEST(WaveScaling, EverySampleAtEveryVolumeFollowsTheRule) {
+  constexpr size_t kSamples = 65536 + 7;
+  std::vector<uint8_t> storage(1 + 2 * kSamples);
+  uint8_t* data = storage.data() + 1;
+  std::vector<int32_t> volumes(101);
+  for (int32_t v = 0; v <= 100; ++v) volumes[static_cast<size_t>(v)] = v;
+  volumes.insert(volumes.end(), {101, 333, MaxVolume});
+  for (int32_t volume : volumes) {
+    for (size_t i = 0; i < kSamples; ++i) {
+      const auto sample = static_cast<int16_t>(i - 32768);
+      std::memcpy(data + 2 * i, &sample, 2);
+    }
+    ScaleWaveSamples(data, 2 * kSamples, 2, volume);
+    size_t wrong = 0;
+    for (size_t i = 0; i < kSamples; ++i) {
+      int16_t scaled;
+      std::memcpy(&scaled, data + 2 * i, 2);
+      wrong += scaled != static_cast<int16_t>(static_cast<int16_t>(i - 32768) * volume / 100);
+    }
+    EXPECT_EQ(wrong, 0u) << "volume " << volume;
+  }
+  EXPECT_EQ(storage[0], 0);
+}
+
 TEST(WaveScaling, UnalignedBufferIsScaledInPlace) {
   std::vector<uint8_t> storage(1 + 4);
   uint8_t* data = storage.data() + 1;
