@@ -46,8 +46,11 @@ void RegisterWindowClasses() {
   RegisterClassExW(&channel);
 }
 
-bool IsInputMessage(UINT message) {
-  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST);
+// Keys and the mouse, and the system commands that reach the window (tests follow what the host's message
+// loop lets through).
+bool IsRecordedMessage(UINT message) {
+  return (message >= WM_KEYFIRST && message <= WM_KEYLAST) || (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+         message == WM_SYSCOMMAND;
 }
 
 std::wstring HexCode(HRESULT hr) {
@@ -815,7 +818,7 @@ void FlashControl::Paint(HDC dc, const RECT& bounds) const {
 }
 
 void FlashControl::OnStageMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-  if (IsInputMessage(message))
+  if (IsRecordedMessage(message))
     Log({L"message", NumberField(message), NumberField(static_cast<long long>(wParam)), NumberField(lParam)});
   if (message == WM_LBUTTONDOWN) {
     SetFocus(stage_);

@@ -1,4 +1,5 @@
-// The keys the game window watches, pressed at the Flash control as the player would.
+// The keys the game window watches, pressed at the Flash control as the player would, and the system
+// commands its message loop lets through to the control.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -70,6 +71,17 @@ TEST_F(Keys, TabReachesTheControl) {
   EXPECT_EQ(host.WaitForMessage(WM_KEYDOWN).wParam, WPARAM{VK_TAB});
   EXPECT_EQ(host.WaitForMessage(WM_KEYDOWN).wParam, WPARAM{VK_TAB});
   EXPECT_EQ(host.WaitForMessage(WM_KEYUP).wParam, WPARAM{VK_TAB});
+}
+
+TEST_F(Keys, ScreenSaverStartsTakenFromTheQueueAreDroppedAndSentOnesArrive) {
+  // A system command of no meaning, posted after it the same way, is handled after it.
+  constexpr WPARAM kMeaningless = 0xF1F0;
+  host.PostToControl(WM_SYSCOMMAND, SC_SCREENSAVE);
+  host.PostToControl(WM_SYSCOMMAND, kMeaningless);
+  EXPECT_EQ(host.WaitForMessage(WM_SYSCOMMAND).wParam, kMeaningless) << "the posted screen-saver start came through";
+
+  host.SendToControl(WM_SYSCOMMAND, SC_SCREENSAVE);
+  EXPECT_EQ(host.WaitForMessage(WM_SYSCOMMAND).wParam, WPARAM{SC_SCREENSAVE});
 }
 
 }  // namespace
