@@ -5,10 +5,12 @@
 #include <chrono>
 #include <functional>
 #include <future>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "tests/e2e/harness/host_process.h"
+#include "tests/e2e/harness/other_program.h"
 
 namespace dm::e2e {
 namespace {
@@ -117,14 +119,20 @@ TEST(ScreenModes, RefusedLeaveTellsThePlayerOnlyWhenAsked) {
   EXPECT_TRUE(FullScreen(host.MainWindow()));
 }
 
-TEST(ScreenModes, ClosingInFullScreenEndsTheRun) {
+TEST(ScreenModes, ClosingInFullScreenEndsTheRunAndGivesTheDesktopItsSizeBack) {
   HostProcess host(OnDesktop(1280, 1024));
-  WaitForWindow(host, WindowedOn(1280, 1024));
+  const HWND main = WaitForWindow(host, WindowedOn(1280, 1024)).hwnd;
   host.SendRequest(L"toggle", L"<fullscreen/>");
   WaitForWindow(host, FullScreen, 5s);
+  // Another program on the host's desktop reads the screen size once the host has gone.
+  OtherProgram watcher(main, L"screen " + std::to_wstring(host.ProcessId()));
   host.Close();
   host.WaitForCall(L"externalExit");
   EXPECT_EQ(host.WaitForExit(), 0u);
+  const std::optional<DWORD> screen = watcher.WaitForExit(30000);
+  ASSERT_TRUE(screen) << "the watcher still runs";
+  EXPECT_EQ(*screen >> 16, 1280u);
+  EXPECT_EQ(*screen & 0xFFFF, 1024u);
 }
 
 }  // namespace

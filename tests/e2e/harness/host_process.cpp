@@ -48,15 +48,7 @@ void RequireAppDataRedirect() {
     throw Error(L"The Wine prefix does not give each run its own AppData folder: run scripts/setup.");
 }
 
-// The host built beside the tests; a Unix path is reached through Wine's Z: drive.
-std::filesystem::path HostExecutable() {
-  std::wstring path = std::filesystem::path(DM_DRIFTMARROW_EXE).wstring();
-  if (!path.empty() && path[0] == L'/') {
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    path = L"Z:" + path;
-  }
-  return path;
-}
+std::filesystem::path HostExecutable() { return BuiltFile(DM_DRIFTMARROW_EXE); }
 
 std::filesystem::path NewTempRoot() {
   static std::atomic<unsigned> counter{0};
@@ -434,6 +426,15 @@ std::size_t HostProcess::CallCount(std::wstring_view name) const {
   std::size_t count = 0;
   for (const MovieCall& call : Calls()) count += call.name == name;
   return count;
+}
+
+std::filesystem::path BuiltFile(std::string_view path) {
+  std::wstring wide = std::filesystem::path(path).wstring();
+  if (!wide.empty() && wide[0] == L'/') {
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
+    wide = L"Z:" + wide;
+  }
+  return wide;
 }
 
 HostOptions GameMovieOptions() {

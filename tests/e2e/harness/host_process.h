@@ -194,4 +194,7 @@ std::string GameMovie();
 // Options for a run of the host with GameMovie().
 HostOptions GameMovieOptions();
 
+// A file of this build as programs under Wine reach it: a Unix path goes through the Z: drive.
+std::filesystem::path BuiltFile(std::string_view path);
+
 }  // namespace dm::e2e

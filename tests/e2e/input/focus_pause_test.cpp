@@ -5,8 +5,8 @@
 #include <string>
 #include <thread>
 
-#include "other_program.h"
 #include "tests/e2e/harness/host_process.h"
+#include "tests/e2e/harness/other_program.h"
 
 namespace dm::e2e {
 namespace {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "other_program.h"
+#include "tests/e2e/harness/other_program.h"
 #include "tests/e2e/harness/host_process.h"
 
 namespace dm::e2e {

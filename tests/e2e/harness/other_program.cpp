@@ -1,8 +1,8 @@
 #include "other_program.h"
 
-#include <algorithm>
 #include <vector>
 
+#include "tests/e2e/harness/host_process.h"
 #include "ui/error.h"
 
 namespace dm::e2e {
@@ -38,21 +38,11 @@ std::wstring DesktopOf(HWND window) {
   throw Error(L"No desktop holds the host's window.");
 }
 
-// The helper built beside the tests, reached from inside Wine through the Z: drive.
-std::wstring HelperPath() {
-  std::wstring path(DM_OTHER_WINDOW_EXE, DM_OTHER_WINDOW_EXE + sizeof(DM_OTHER_WINDOW_EXE) - 1);
-  if (!path.empty() && path[0] == L'/') {
-    std::replace(path.begin(), path.end(), L'/', L'\\');
-    path = L"Z:" + path;
-  }
-  return path;
-}
-
 }  // namespace
 
 OtherProgram::OtherProgram(HWND hostWindow, const std::wstring& arguments) {
   std::wstring desktop = DesktopOf(hostWindow);
-  std::wstring commandLine = L"\"" + HelperPath() + L"\" " + arguments;
+  std::wstring commandLine = L"\"" + BuiltFile(DM_OTHER_WINDOW_EXE).wstring() + L"\" " + arguments;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   startup.lpDesktop = desktop.data();
