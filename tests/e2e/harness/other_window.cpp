@@ -4,9 +4,9 @@
 //   other_window press KEY   takes the foreground and the focus, presses and releases the virtual key KEY
 //                            (decimal) and exits: 1 when its window saw the key-down, 0 when it did not,
 //                            2 when it could not get the focus
-//   other_window screen PID  keeps its window hidden, waits until the process PID (decimal) has ended and
-//                            exits with the screen size the desktop then reports, width * 65536 + height;
-//                            4 when the process cannot be watched or does not end within 20 s
+//   other_window screen PID  shows no window, waits until the process PID (decimal) has ended and exits
+//                            with the screen size the desktop then reports, width * 65536 + height; 4 when
+//                            the process cannot be watched or does not end within 20 s
 #include <windows.h>
 
 #include <cwchar>
@@ -26,9 +26,16 @@ LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
+  if (std::wcsncmp(commandLine, L"screen ", 7) == 0) {
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, std::wcstoul(commandLine + 7, nullptr, 10));
+    const bool ended = process && WaitForSingleObject(process, 20000) == WAIT_OBJECT_0;
+    if (process) CloseHandle(process);
+    if (!ended) return 4;
+    Sleep(500);
+    return GetSystemMetrics(SM_CXSCREEN) * 65536 + GetSystemMetrics(SM_CYSCREEN);
+  }
   const bool press = std::wcsncmp(commandLine, L"press ", 6) == 0;
   const bool back = std::wcsncmp(commandLine, L"back ", 5) == 0;
-  const bool screen = std::wcsncmp(commandLine, L"screen ", 7) == 0;
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.lpfnWndProc = &Procedure;
@@ -39,14 +46,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
   HWND window = CreateWindowExW(0, wc.lpszClassName, L"Other program", WS_OVERLAPPEDWINDOW, 50, 50, 400, 300,
                                 nullptr, nullptr, instance, nullptr);
   if (!window) return 3;
-  if (screen) {
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, std::wcstoul(commandLine + 7, nullptr, 10));
-    const bool ended = process && WaitForSingleObject(process, 20000) == WAIT_OBJECT_0;
-    if (process) CloseHandle(process);
-    if (!ended) return 4;
-    dm::testing::PumpMessages(500);
-    return GetSystemMetrics(SM_CXSCREEN) * 65536 + GetSystemMetrics(SM_CYSCREEN);
-  }
   ShowWindow(window, SW_SHOW);
   SetForegroundWindow(window);
   SetFocus(window);

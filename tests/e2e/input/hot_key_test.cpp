@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "tests/e2e/harness/other_program.h"
 #include "tests/e2e/harness/host_process.h"
+#include "tests/e2e/harness/other_program.h"
 
 namespace dm::e2e {
 namespace {
